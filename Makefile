@@ -1,0 +1,37 @@
+# The two commands of the README, and the further checks.
+.PHONY: demo test run bench check-asan screenshots ports bootstrap build build-asan
+
+bootstrap:
+	@scripts/bootstrap
+
+build: bootstrap
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default
+
+build-asan: bootstrap
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+
+# A whole update against the simulated device.
+demo: build
+	@build/bench/zantrel_demo --auto --answer no
+
+test: build
+	@ctest --preset default
+
+check-asan: build-asan
+	@ctest --preset asan
+
+# The wizard on this PC's real serial ports.
+run: build
+	@build/wizard/zantrel
+
+bench: build
+	@build/bench/zantrel_bench
+
+screenshots: build
+	@QT_QPA_PLATFORM=offscreen build/bench/zantrel_screenshots build/screenshots
+
+# The PC's serial-port list and the port the wizard would choose.
+ports: build
+	@build/ports/zantrel_ports

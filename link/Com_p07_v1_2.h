@@ -1,0 +1,83 @@
+// ComP07: the serial line to the Zantrel device and the bootloader protocol spoken over it.
+// Every operation returns a result code (0 = success) and keeps it in Resultat.
+#pragma once
+
+#include <memory>
+
+#include "ligne_serie.h"
+
+// Link result codes; codes below 100000 are system errors passed through.
+inline constexpr int ERR_NON_CONNECTE = 100001;          // needs an open bootloader connection
+inline constexpr int ERR_DELAI = 100002;                 // no byte in time, or Connecter's deadline passed
+inline constexpr int ERR_REPONSE = 100003;               // another byte than the expected acknowledge
+inline constexpr int ERR_PAS_EN_PROGRAMMATION = 100004;  // PreparerEcriture outside phase 2
+inline constexpr int ERR_ADRESSE = 100007;               // block address outside the writable range
+inline constexpr int ERR_ETAT_OU_BLOC = 100009;          // not in phase 3, or malformed block
+inline constexpr int ERR_PORT_FERME = 100020;            // the port is not open
+inline constexpr int ERR_MODELE = 100024;                // the device is not a P07
+
+class ComP07 {
+public:
+    // The line defaults to the platform's serial ports, found by their COM number.
+    ComP07();
+    explicit ComP07(std::unique_ptr<LigneSerie> ligne);
+    ~ComP07();
+    ComP07(const ComP07&) = delete;
+    ComP07& operator=(const ComP07&) = delete;
+
+    // Serial line.
+    void ChoisirPort(int numero);
+    int OuvrirPort();
+    int FermerPort();
+    int ReglerVitessePC(int bauds);
+    int ViderLigne();
+    int DernierResultat() const;
+    int EcrireOctet(unsigned char octet);
+    int EcrireTampon(const char* donnees, int longueur);
+    int LireOctet(unsigned* octet);
+    void Attendre(int ms);
+
+    // Bootloader protocol.
+    int Connecter(int secondes);
+    int Deconnecter();
+    int ChangerVitesse(int bauds);
+    int EntrerProgrammation();
+    int LireModele(char modele[4]);
+    int VerifierModele();
+    int LireVariante(unsigned* valeur);
+    int LireEeprom(int adresse, unsigned* valeur);
+    int EcrireEeprom(int adresse, int valeur);
+    int LireMotEeprom(int adresse, int* valeur);
+    int LireNumeroSerie(unsigned* numero);
+    int LireVersion(unsigned* majeur, unsigned* mineur, unsigned* revision);
+    int EcrireVersion(int majeur, int mineur, int revision);
+    int PreparerEcriture();
+    int EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots);
+    int TerminerProgrammation();
+    int EnvoyerHex(unsigned char octet);
+    int LireHex(unsigned* valeur, bool acquitter);
+    static int HexVersOctet(unsigned car1, unsigned car2);
+    static const char* NomProduit();
+
+    // State, for callers and tests that look at it.
+    bool PortOuvert() const { return Port != PORT_INVALIDE; }
+    int EstConnecte() const { return Connecte; }
+    int PhaseProgrammation() const { return Phase; }
+    int NumeroDuPort() const { return NumeroPort; }
+    const ReglagesSerie& ReglagesLigne() const { return Reglages; }
+
+    static constexpr const char* MODELE = "P07";
+    static constexpr const char* NOM_PRODUIT = "Zantrel";
+
+private:
+    std::unique_ptr<LigneSerie> Ligne;
+    PoigneeSerie Port = PORT_INVALIDE;
+    ReglagesSerie Reglages;
+    ReglagesSerie ReglagesInitiaux;
+    DelaisSerie Delais;
+    DelaisSerie DelaisInitiaux;
+    int NumeroPort = 2;
+    int Connecte = 0;
+    int Phase = 0;
+    int Resultat = 0;
+};
