@@ -23,6 +23,7 @@ public:
 
     const std::vector<std::string>& Ports() const { return ListePorts; }
     int Index() const { return IndexChoisi; }
+    int Numero() const { return NumeroChoisi; }  // without scanning
 
     static constexpr const char* MARQUE_APPAREIL = "KORVANE";
     static constexpr const char* NOM_PONT = "Silabser";

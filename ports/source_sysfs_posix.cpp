@@ -1,0 +1,135 @@
+#include "ports/source_sysfs_posix.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <utility>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "link/chemin_port.h"
+
+namespace {
+
+struct FermeDossier {
+    void operator()(DIR* d) const { closedir(d); }
+};
+
+std::string NomFinal(const std::string& chemin)
+{
+    const size_t barre = chemin.find_last_of('/');
+    return barre == std::string::npos ? chemin : chemin.substr(barre + 1);
+}
+
+// Last component of a symlink's target; empty when it is not a link.
+std::string CibleLien(const std::string& lien)
+{
+    char tampon[PATH_MAX];
+    const ssize_t n = readlink(lien.c_str(), tampon, sizeof tampon - 1);
+    if (n <= 0)
+        return {};
+    return NomFinal(std::string(tampon, static_cast<size_t>(n)));
+}
+
+// Kernel driver of the tty's device. A USB interface may carry the driver one level up.
+std::string PiloteDuPort(const std::string& dossierTty)
+{
+    const std::string appareil = dossierTty + "/device";
+    std::string pilote = CibleLien(appareil + "/driver");
+    if (!pilote.empty())
+        return pilote;
+    std::unique_ptr<char, decltype(&std::free)> reel(realpath(appareil.c_str(), nullptr), &std::free);
+    if (!reel)
+        return {};
+    const std::string chemin(reel.get());
+    const size_t barre = chemin.find_last_of('/');
+    if (barre == std::string::npos || barre == 0)
+        return {};
+    return CibleLien(chemin.substr(0, barre) + "/driver");
+}
+
+// A legacy 8250 slot without a UART behind it reports type 0.
+bool SansUart(const std::string& dossierTty)
+{
+    std::ifstream fichier(dossierTty + "/type");
+    int type = -1;
+    return (fichier >> type) && type == 0;
+}
+
+std::string NumeroDuNom(const std::string& nomTty)
+{
+    size_t debut = nomTty.size();
+    while (debut > 0 && nomTty[debut - 1] >= '0' && nomTty[debut - 1] <= '9')
+        --debut;
+    return nomTty.substr(debut);
+}
+
+// The device name the port's Windows driver would register: only the bridge's carries "Silabser".
+std::string NomValeur(const std::string& pilote, const std::string& nomTty)
+{
+    std::string famille = "Serial";
+    if (pilote == "cp210x")
+        famille = "Silabser";
+    else if (pilote == "cdc_acm")
+        famille = "USBSER";
+    return "\\Device\\" + famille + NumeroDuNom(nomTty);
+}
+
+bool Existe(const std::string& chemin)
+{
+    struct stat etat {};
+    return stat(chemin.c_str(), &etat) == 0;
+}
+
+}  // namespace
+
+SourceSysfs::SourceSysfs(std::string dossierClasse, std::string dossierDev)
+    : DossierClasse(std::move(dossierClasse)), DossierDev(std::move(dossierDev))
+{
+}
+
+LecturePorts SourceSysfs::Lire(std::vector<ValeurPort>& valeurs)
+{
+    valeurs.clear();
+    errno = 0;
+    std::unique_ptr<DIR, FermeDossier> dossier(opendir(DossierClasse.c_str()));
+    if (!dossier)
+        return errno == ENOENT ? LecturePorts::CleAbsente : LecturePorts::DescriptionIllisible;
+
+    std::vector<std::string> noms;
+    while (const dirent* e = readdir(dossier.get())) {
+        const std::string nom = e->d_name;
+        if (nom != "." && nom != "..")
+            noms.push_back(nom);
+    }
+    dossier.reset();
+    std::sort(noms.begin(), noms.end());
+
+    for (const std::string& nom : noms) {
+        const std::string dossierTty = DossierClasse + "/" + nom;
+        // Only ttys backed by hardware have a device; consoles and ptys do not.
+        if (!Existe(dossierTty + "/device"))
+            continue;
+        if (nom.rfind("ttyS", 0) == 0 && SansUart(dossierTty))
+            continue;
+        const int numero = NumeroPortTty(nom);
+        if (numero <= 0 || !Existe(CheminPort(numero, DossierDev)))
+            continue;
+        ValeurPort valeur;
+        valeur.nom = NomValeur(PiloteDuPort(dossierTty), nom);
+        valeur.type = TYPE_TEXTE;
+        valeur.donnees = "COM" + std::to_string(numero);
+        valeurs.push_back(std::move(valeur));
+    }
+    return LecturePorts::Lue;
+}
+
+std::unique_ptr<SourcePorts> CreerSourcePorts()
+{
+    return std::make_unique<SourceSysfs>();
+}

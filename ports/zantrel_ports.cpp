@@ -1,0 +1,29 @@
+// Prints this PC's serial-port list and the port the wizard would choose.
+#include <clocale>
+#include <cstdio>
+
+#include "ports/TConfigurationPort.h"
+
+int main()
+{
+    // The list is sorted in the user's collation, as the wizard sorts it.
+    std::setlocale(LC_ALL, "");
+
+    TConfPort ports;
+    if (!ports.RecherchePorts()) {
+        std::printf("The serial-port list could not be read.\n");
+        return 1;
+    }
+    std::printf("Serial ports (%u):\n", static_cast<unsigned>(ports.Ports().size()));
+    for (const std::string& entree : ports.Ports())
+        std::printf("  %s\n", entree.c_str());
+
+    const int numero = ports.PortChoisi();
+    if (numero <= 0) {
+        std::printf("Chosen port: none\n");
+        return 0;
+    }
+    std::printf("Chosen port: COM%d, %s\n", numero,
+                ports.EstPortAppareil() ? "the device's bridge port" : "not the device's port");
+    return 0;
+}

@@ -1,0 +1,199 @@
+// The port finder's choice over scans: preference, change detection and the failing list.
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "ports/TConfigurationPort.h"
+#include "source_factice.h"
+
+using Liste = std::vector<std::string>;
+
+class ChoixPort : public ::testing::Test {
+protected:
+    void SetUp() override { std::setlocale(LC_COLLATE, "C"); }
+
+    std::shared_ptr<EtatSource> etat = std::make_shared<EtatSource>();
+    TConfPort ports{std::make_unique<SourceFactice>(etat)};
+};
+
+TEST_F(ChoixPort, BridgePortWinsFirstInListOrder)
+{
+    etat->Ports({Pont(1, "COM4"), Serie(0, "COM1"), Pont(0, "COM3")});
+    EXPECT_EQ(ports.PortChoisi(), 3);
+    EXPECT_TRUE(ports.EstPortAppareil());
+    EXPECT_EQ(ports.Ports(), (Liste{"COM1", "COM3 : KORVANE", "COM4 : KORVANE"}));
+    EXPECT_EQ(ports.Index(), 1);
+
+    etat->Ports({Pont(1, "COM4"), Pont(0, "COM3")});
+    EXPECT_TRUE(ports.RecherchePorts());
+    EXPECT_EQ(ports.PortChoisi(), 3);
+    EXPECT_EQ(ports.Index(), 0);
+}
+
+TEST_F(ChoixPort, WithoutBridgePreviousChoiceIsKept)
+{
+    etat->Ports({Serie(4, "COM5")});
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 5);
+
+    // COM1 sorts first, yet the port in use stays chosen.
+    etat->Ports({Serie(0, "COM1"), Serie(4, "COM5")});
+    EXPECT_FALSE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 5);
+    EXPECT_FALSE(ports.EstPortAppareil());
+}
+
+TEST_F(ChoixPort, PreviousNumberMatchesTheLastOfSeveralEntries)
+{
+    etat->Ports({Serie(4, "COM5")});
+    ports.RecherchePorts();
+    etat->Ports({Serie(4, "COM5"), Serie(9, "COM05"), Serie(0, "COM1")});
+    ports.RecherchePorts();
+    EXPECT_EQ(ports.Ports(), (Liste{"COM05", "COM1", "COM5"}));
+    EXPECT_EQ(ports.Index(), 2);
+    EXPECT_EQ(ports.PortChoisi(), 5);
+}
+
+TEST_F(ChoixPort, WithoutHistoryFirstPortInCollationOrder)
+{
+    etat->Ports({Serie(1, "COM2"), Serie(9, "COM10")});
+    EXPECT_EQ(ports.PortChoisi(), 10);
+    EXPECT_FALSE(ports.EstPortAppareil());
+    EXPECT_EQ(ports.Ports(), (Liste{"COM10", "COM2"}));
+}
+
+TEST_F(ChoixPort, EntryWithoutNumberIsNoEarlierChoice)
+{
+    etat->Ports({Serie(0, "COM1"), Serie(1, "COMX")});
+    EXPECT_EQ(ports.PortChoisi(), 1);
+    EXPECT_EQ(ports.Index(), 0);
+
+    // Likewise after a failed scan has dropped the number to 0.
+    etat->resultat = LecturePorts::DescriptionIllisible;
+    EXPECT_FALSE(ports.RecherchePorts());
+    etat->Ports({Serie(1, "COMX"), Serie(2, "COM3")});
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 3);
+}
+
+TEST_F(ChoixPort, BridgeUnpluggedFallsBackToAnotherPort)
+{
+    etat->Ports({Serie(0, "COM1"), Pont(0, "COM3")});
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_TRUE(ports.EstPortAppareil());
+
+    etat->Ports({Serie(0, "COM1")});
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 1);
+    EXPECT_FALSE(ports.EstPortAppareil());
+
+    // Plugged back in: the bridge is taken again.
+    etat->Ports({Serie(0, "COM1"), Pont(0, "COM3")});
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 3);
+    EXPECT_TRUE(ports.EstPortAppareil());
+}
+
+TEST_F(ChoixPort, BridgeUnpluggedLeavingNoPort)
+{
+    etat->Ports({Pont(0, "COM3")});
+    EXPECT_TRUE(ports.PortAChange());
+
+    etat->Ports({});
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 0);
+    EXPECT_FALSE(ports.EstPortAppareil());
+    EXPECT_TRUE(ports.Ports().empty());
+    EXPECT_EQ(ports.Index(), -1);
+
+    // No serial port registered at all is the same for the callers.
+    etat->resultat = LecturePorts::CleAbsente;
+    EXPECT_TRUE(ports.RecherchePorts());
+    EXPECT_FALSE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 0);
+}
+
+TEST_F(ChoixPort, UnchangedRescanIsNoChange)
+{
+    etat->Ports({Serie(0, "COM1"), Pont(0, "COM3")});
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_FALSE(ports.PortAChange());
+    EXPECT_FALSE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 3);
+}
+
+TEST_F(ChoixPort, UnreadableListIsNeverAChange)
+{
+    etat->Ports({Pont(0, "COM3")});
+    EXPECT_TRUE(ports.PortAChange());
+
+    // The number falls from 3 to 0, but a failed scan reports no change.
+    etat->resultat = LecturePorts::DescriptionIllisible;
+    EXPECT_FALSE(ports.PortAChange());
+    EXPECT_TRUE(ports.Ports().empty());
+    EXPECT_EQ(ports.Index(), -1);
+    EXPECT_EQ(ports.Numero(), 0);
+    EXPECT_FALSE(ports.RecherchePorts());
+    EXPECT_FALSE(ports.EstPortAppareil());
+
+    etat->Ports({Pont(0, "COM3")});
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 3);
+}
+
+TEST_F(ChoixPort, MarkNeedsTheExactBridgeName)
+{
+    etat->Ports({{"\\Device\\silabser0", TYPE_TEXTE, "COM3"}, {"\\Device\\SILABSER1", TYPE_TEXTE, "COM4"}});
+    EXPECT_EQ(ports.Ports(), Liste{}) << "no scan before the first call";
+    EXPECT_EQ(ports.PortChoisi(), 3);
+    EXPECT_FALSE(ports.EstPortAppareil());
+    EXPECT_EQ(ports.Ports(), (Liste{"COM3", "COM4"}));
+}
+
+TEST_F(ChoixPort, ListKeepsStringValuesOnceEach)
+{
+    etat->Ports({
+        Serie(4, "COM5"),
+        {"\\Device\\VCP0", TYPE_TEXTE, "COM5"},
+        {"\\Device\\Binaire", 3, "COM7"},
+        {"\\Device\\Mot", 4, "COM8"},
+        {"\\Device\\Etendu", TYPE_TEXTE_ETENDU, "COM%N%"},
+        {"\\Device\\Nul", TYPE_TEXTE, std::string("COM9\0COM12", 10)},
+        Pont(0, "COM5"),
+    });
+    EXPECT_TRUE(ports.RecherchePorts());
+    EXPECT_EQ(ports.Ports(), (Liste{"COM%N%", "COM5", "COM5 : KORVANE", "COM9"}));
+    EXPECT_EQ(ports.PortChoisi(), 5);
+    EXPECT_TRUE(ports.EstPortAppareil());
+}
+
+TEST_F(ChoixPort, MarkedEntryWithoutNumberIsNotUsable)
+{
+    etat->Ports({Pont(0, "COMX"), Serie(0, "COM1")});
+    EXPECT_EQ(ports.PortChoisi(), 0);
+    EXPECT_FALSE(ports.EstPortAppareil());
+    EXPECT_EQ(ports.Ports()[static_cast<size_t>(ports.Index())], "COMX : KORVANE");
+}
+
+TEST_F(ChoixPort, ScansOnlyWhenNeeded)
+{
+    EXPECT_EQ(etat->lectures, 0);
+
+    // Nothing chosen: every query scans again.
+    EXPECT_EQ(ports.PortChoisi(), 0);
+    EXPECT_FALSE(ports.EstPortAppareil());
+    EXPECT_EQ(etat->lectures, 2);
+
+    etat->Ports({Pont(0, "COM3")});
+    EXPECT_EQ(ports.PortChoisi(), 3);
+    EXPECT_EQ(etat->lectures, 3);
+
+    // A chosen port is answered from the last scan, even once the bridge is gone.
+    etat->Ports({});
+    EXPECT_EQ(ports.PortChoisi(), 3);
+    EXPECT_TRUE(ports.EstPortAppareil());
+    EXPECT_EQ(etat->lectures, 3);
+
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(etat->lectures, 4);
+}

@@ -1,0 +1,185 @@
+// The port list read from fake sysfs trees built with real folders and symlinks.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ports/TConfigurationPort.h"
+#include "ports/source_sysfs_posix.h"
+
+namespace {
+
+void Dossier(const std::string& chemin)
+{
+    for (size_t i = 1; i <= chemin.size(); ++i)
+        if (i == chemin.size() || chemin[i] == '/')
+            mkdir(chemin.substr(0, i).c_str(), 0755);
+}
+
+void Lien(const std::string& cible, const std::string& lien)
+{
+    ASSERT_EQ(symlink(cible.c_str(), lien.c_str()), 0) << lien;
+}
+
+void Fichier(const std::string& chemin, const std::string& contenu)
+{
+    std::ofstream(chemin) << contenu;
+}
+
+// A temporary root holding sys/devices, sys/bus, sys/class/tty and dev.
+class ArbreSysfs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::setlocale(LC_COLLATE, "C");
+        char modele[] = "/tmp/zantrel-sysfs-XXXXXX";
+        ASSERT_NE(mkdtemp(modele), nullptr);
+        racine = modele;
+        classe = racine + "/sys/class/tty";
+        dev = racine + "/dev";
+        Dossier(classe);
+        Dossier(dev);
+    }
+
+    void TearDown() override { std::system(("rm -rf '" + racine + "'").c_str()); }
+
+    std::string Pilote(const std::string& bus, const std::string& nom)
+    {
+        const std::string chemin = racine + "/sys/bus/" + bus + "/drivers/" + nom;
+        Dossier(chemin);
+        return chemin;
+    }
+
+    // The class entry is a link to the tty's own folder, whose device link leads to the hardware.
+    void Tty(const std::string& nom, const std::string& appareil, bool noeudDev = true)
+    {
+        const std::string dossierTty = appareil + "/tty/" + nom;
+        Dossier(dossierTty);
+        Lien(appareil, dossierTty + "/device");
+        Lien(dossierTty, classe + "/" + nom);
+        if (noeudDev)
+            Fichier(dev + "/" + nom, "");
+    }
+
+    // A cp210x bridge: the usb-serial port device carries the driver.
+    void PontUsb(const std::string& nom, bool noeudDev = true)
+    {
+        const std::string port = racine + "/sys/devices/usb1/1-2/1-2:1.0/" + nom;
+        Dossier(port);
+        Lien(Pilote("usb-serial", "cp210x"), port + "/driver");
+        Tty(nom, port, noeudDev);
+    }
+
+    void Acm(const std::string& nom, const std::string& interface)
+    {
+        const std::string chemin = racine + "/sys/devices/usb1/" + interface;
+        Dossier(chemin);
+        Lien(Pilote("usb", "cdc_acm"), chemin + "/driver");
+        Tty(nom, chemin);
+    }
+
+    void Uart(const std::string& nom, const std::string& type)
+    {
+        const std::string port = racine + "/sys/devices/pnp0/00:00/" + nom;
+        Dossier(port);
+        Lien(Pilote("serial-base", "port"), port + "/driver");
+        Tty(nom, port);
+        Fichier(classe + "/" + nom + "/type", type + "\n");
+    }
+
+    std::vector<ValeurPort> Lire(LecturePorts attendu = LecturePorts::Lue)
+    {
+        SourceSysfs source(classe, dev);
+        std::vector<ValeurPort> valeurs{{"reste", TYPE_TEXTE, "COM99"}};
+        EXPECT_EQ(source.Lire(valeurs), attendu);
+        return valeurs;
+    }
+
+    std::string racine, classe, dev;
+};
+
+std::string Texte(const std::vector<ValeurPort>& valeurs)
+{
+    std::string t;
+    for (const ValeurPort& v : valeurs)
+        t += v.nom + "=" + v.donnees + (v.type == TYPE_TEXTE ? "" : "?") + ";";
+    return t;
+}
+
+}  // namespace
+
+TEST_F(ArbreSysfs, HardwarePortsBecomeRegistryLikeValues)
+{
+    PontUsb("ttyUSB0");
+    Acm("ttyACM0", "1-3/1-3:1.0");
+    Uart("ttyS0", "4");
+    EXPECT_EQ(Texte(Lire()),
+              "\\Device\\USBSER0=COM65;\\Device\\Serial0=COM1;\\Device\\Silabser0=COM33;");
+}
+
+TEST_F(ArbreSysfs, PortsThatCannotBeUsedAreLeftOut)
+{
+    Uart("ttyS0", "4");
+    Uart("ttyS1", "0");                                 // an 8250 slot with no UART
+    PontUsb("ttyUSB1", false);                          // no device node
+    Dossier(classe + "/tty0");                          // virtual console: no device
+    Dossier(classe + "/ptmx");
+    Lien(racine + "/nulle-part", classe + "/ttyUSB7");  // dangling entry
+    const std::string amba = racine + "/sys/devices/amba/uart0";
+    Dossier(amba);
+    Tty("ttyAMA0", amba);                               // no COM number
+    EXPECT_EQ(Texte(Lire()), "\\Device\\Serial0=COM1;");
+}
+
+TEST_F(ArbreSysfs, DriverFoundOnTheParentOfAnInterface)
+{
+    const std::string fonction = racine + "/sys/devices/usb1/1-4";
+    Dossier(fonction + "/1-4:1.0");
+    Lien(Pilote("usb", "cdc_acm"), fonction + "/driver");
+    Tty("ttyACM3", fonction + "/1-4:1.0");
+    EXPECT_EQ(Texte(Lire()), "\\Device\\USBSER3=COM68;");
+}
+
+TEST_F(ArbreSysfs, MissingOrUnreadableClassFolder)
+{
+    std::system(("rm -rf '" + racine + "/sys'").c_str());
+    EXPECT_TRUE(Lire(LecturePorts::CleAbsente).empty());
+
+    // A file where the folder should be: present but unreadable (whatever our privileges).
+    Dossier(racine + "/sys/class");
+    Fichier(classe, "");
+    EXPECT_TRUE(Lire(LecturePorts::DescriptionIllisible).empty());
+
+    TConfPort ports(std::make_unique<SourceSysfs>(classe, dev));
+    EXPECT_FALSE(ports.RecherchePorts());
+    EXPECT_EQ(ports.PortChoisi(), 0);
+}
+
+TEST_F(ArbreSysfs, FinderFollowsTheBridgeInAndOut)
+{
+    Uart("ttyS0", "4");
+    Acm("ttyACM0", "1-3/1-3:1.0");
+    TConfPort ports(std::make_unique<SourceSysfs>(classe, dev));
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 1);
+    EXPECT_FALSE(ports.EstPortAppareil());
+
+    PontUsb("ttyUSB0");
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 33);
+    EXPECT_TRUE(ports.EstPortAppareil());
+    EXPECT_EQ(ports.Ports(), (std::vector<std::string>{"COM1", "COM33 : KORVANE", "COM65"}));
+    EXPECT_FALSE(ports.PortAChange());
+
+    // Unplugged: the class entry and the node go away together.
+    unlink((classe + "/ttyUSB0").c_str());
+    unlink((dev + "/ttyUSB0").c_str());
+    EXPECT_TRUE(ports.PortAChange());
+    EXPECT_EQ(ports.PortChoisi(), 1);
+    EXPECT_FALSE(ports.EstPortAppareil());
+}
