@@ -1,0 +1,37 @@
+# The embedded firmware: resources/firmware/<name>.hex becomes the table ImageFirmware when the
+# program is built. Shipping another firmware is replacing that file and rebuilding.
+set(ZANTREL_HEX_FIRMWARE ${CMAKE_CURRENT_LIST_DIR}/../resources/firmware/Zantrel_P07_V3.8.0.hex)
+cmake_path(NORMAL_PATH ZANTREL_HEX_FIRMWARE)
+set_property(GLOBAL PROPERTY ZANTREL_HEX_FIRMWARE ${ZANTREL_HEX_FIRMWARE})
+set(_image_cpp ${CMAKE_CURRENT_BINARY_DIR}/image_firmware.cpp)
+
+if(NOT CMAKE_CROSSCOMPILING)
+    add_executable(hex_vers_table ${CMAKE_CURRENT_LIST_DIR}/outil_image/hex_vers_table.cpp)
+    target_include_directories(hex_vers_table PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+    set(_outil_image $<TARGET_FILE:hex_vers_table>)
+    set(_outil_image_cible hex_vers_table)
+else()
+    # The target's compiler cannot make a tool for this machine: build it apart with the host's.
+    include(ExternalProject)
+    set(_outil_dossier ${CMAKE_CURRENT_BINARY_DIR}/outil_image_hote)
+    set(_outil_image ${_outil_dossier}/hex_vers_table${CMAKE_HOST_EXECUTABLE_SUFFIX})
+    ExternalProject_Add(hex_vers_table_hote
+        SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/outil_image
+        BINARY_DIR ${_outil_dossier}
+        CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+        INSTALL_COMMAND ""
+        BUILD_ALWAYS ON
+        BUILD_BYPRODUCTS ${_outil_image})
+    set(_outil_image_cible hex_vers_table_hote ${_outil_image})
+endif()
+
+add_custom_command(OUTPUT ${_image_cpp}
+    COMMAND ${_outil_image} ${ZANTREL_HEX_FIRMWARE} ${_image_cpp}
+    DEPENDS ${ZANTREL_HEX_FIRMWARE} ${_outil_image_cible}
+    COMMENT "Embedding the firmware image"
+    VERBATIM)
+# zantrel_coeur lives in another folder: this target carries the rule that makes the table.
+add_custom_target(image_firmware DEPENDS ${_image_cpp})
+add_dependencies(zantrel_coeur image_firmware)
+
+target_sources(zantrel_coeur PRIVATE ${_image_cpp} ${CMAKE_CURRENT_LIST_DIR}/parcours_image.cpp)

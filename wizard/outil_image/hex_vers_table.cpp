@@ -1,0 +1,188 @@
+// Build-time tool: turns the firmware's Intel HEX file into the C++ table ImageFirmware.
+//
+//   hex_vers_table <firmware.hex> <image_firmware.cpp>
+//
+// The program reads the records with nothing but a two-digit decoder and no checks, so every
+// fault is caught here instead, and the build stops with the line named.
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "wizard/image_firmware.h"
+
+namespace {
+
+constexpr std::size_t CARACTERES_MAX = LARGEUR_ENREGISTREMENT - 1;  // the slot keeps its NUL
+constexpr std::size_t CARACTERES_MIN = 11;                          // ":LLAAAATTCC"
+
+struct Refus {
+    std::size_t ligne = 0;
+    std::string motif;
+};
+
+int ValeurChiffre(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+int Octet(const std::string& texte, std::size_t position) {
+    return ValeurChiffre(texte[position]) * 16 + ValeurChiffre(texte[position + 1]);
+}
+
+std::string Hex2(int valeur) {
+    char texte[3];
+    std::snprintf(texte, sizeof texte, "%02X", valeur & 0xFF);
+    return texte;
+}
+
+std::string DecrireCaractere(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x21 && u < 0x7F) return std::string("'") + c + "'";
+    return "byte 0x" + Hex2(u);
+}
+
+// Empty when the record is sound, otherwise what is wrong with it.
+std::string Examiner(const std::string& texte) {
+    if (texte.empty()) return "empty line";
+    if (texte[0] != ':') return "record does not start with ':'";
+    for (std::size_t i = 1; i < texte.size(); ++i) {
+        const char c = texte[i];
+        if (c >= 'a' && c <= 'f')
+            return "lower-case hexadecimal digit '" + std::string(1, c) + "' at column " +
+                   std::to_string(i + 1) + " (the program decodes upper case only)";
+        if (ValeurChiffre(c) < 0)
+            return "bad character " + DecrireCaractere(c) + " at column " + std::to_string(i + 1);
+    }
+    if (texte.size() > CARACTERES_MAX)
+        return "record of " + std::to_string(texte.size()) +
+               " characters does not fit a slot (at most " + std::to_string(CARACTERES_MAX) + ")";
+    if (texte.size() < CARACTERES_MIN || texte.size() % 2 == 0)
+        return "bad record length (" + std::to_string(texte.size()) + " characters)";
+
+    const std::size_t longueur = static_cast<std::size_t>(Octet(texte, 1));
+    if (CARACTERES_MIN + 2 * longueur != texte.size())
+        return "byte count " + std::to_string(longueur) + " does not match the " +
+               std::to_string((texte.size() - CARACTERES_MIN) / 2) + " data bytes";
+
+    int somme = 0;
+    for (std::size_t i = 1; i < texte.size(); i += 2) somme += Octet(texte, i);
+    if ((somme & 0xFF) != 0) {
+        const int lu = Octet(texte, texte.size() - 2);
+        return "wrong checksum " + Hex2(lu) + ", expected " + Hex2(lu - somme);
+    }
+
+    switch (Octet(texte, 7)) {
+    case 0x00:
+        return {};
+    case 0x01:
+        return longueur == 0 ? std::string() : "end-of-file record carries data";
+    case 0x04:
+        return longueur == 2 ? std::string() : "extended linear address record without 2 bytes";
+    case 0x02:
+        // The program only knows linear addresses; segment records would misplace the data.
+        return "extended segment address record (type 02) not supported";
+    case 0x03:
+    case 0x05:
+        return {};  // start address: no data, the program skips it
+    default:
+        return "unknown record type " + texte.substr(7, 2);
+    }
+}
+
+// Splits the file into lines (LF or CRLF) and checks them; records gets the texts.
+bool Lire(const std::string& contenu, std::vector<std::string>& records, Refus& refus) {
+    std::size_t ligne = 0;
+    std::size_t debut = 0;
+    bool finTrouvee = false;
+    while (debut < contenu.size()) {
+        std::size_t fin = contenu.find('\n', debut);
+        if (fin == std::string::npos) fin = contenu.size();
+        std::string texte = contenu.substr(debut, fin - debut);
+        if (!texte.empty() && texte.back() == '\r') texte.pop_back();
+        debut = fin + 1;
+        ++ligne;
+
+        if (finTrouvee) {
+            refus = {ligne, "record after the end-of-file record"};
+            return false;
+        }
+        const std::string motif = Examiner(texte);
+        if (!motif.empty()) {
+            refus = {ligne, motif};
+            return false;
+        }
+        if (records.size() == static_cast<std::size_t>(CAPACITE_TABLE)) {
+            refus = {ligne, "more than " + std::to_string(CAPACITE_TABLE) + " records"};
+            return false;
+        }
+        records.push_back(texte);
+        finTrouvee = texte.compare(7, 2, "01") == 0;
+    }
+    if (records.empty()) {
+        refus = {1, "no records"};
+        return false;
+    }
+    if (!finTrouvee) {
+        refus = {ligne, "no end-of-file record after the last record"};
+        return false;
+    }
+    return true;
+}
+
+std::string Table(const std::vector<std::string>& records, const std::string& origine) {
+    std::ostringstream out;
+    out << "// Generated by hex_vers_table from " << origine << ": edit that file, not this one.\n"
+        << "#include \"wizard/image_firmware.h\"\n\n"
+        << "const char ImageFirmware[][LARGEUR_ENREGISTREMENT] = {\n";
+    for (const std::string& texte : records) out << "    \"" << texte << "\",\n";
+    out << "    \"\",\n};\n";
+    return out.str();
+}
+
+std::string NomSeul(const std::string& chemin) {
+    const std::size_t barre = chemin.find_last_of("/\\");
+    return barre == std::string::npos ? chemin : chemin.substr(barre + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: hex_vers_table <firmware.hex> <output.cpp>\n");
+        return 2;
+    }
+    const std::string entree = argv[1];
+    const std::string sortie = argv[2];
+
+    std::ifstream fichier(entree, std::ios::binary);
+    if (!fichier) {
+        std::fprintf(stderr, "hex_vers_table: %s: cannot open the file\n", entree.c_str());
+        return 1;
+    }
+    const std::string contenu((std::istreambuf_iterator<char>(fichier)),
+                              std::istreambuf_iterator<char>());
+
+    std::vector<std::string> records;
+    Refus refus;
+    if (!Lire(contenu, records, refus)) {
+        std::fprintf(stderr, "hex_vers_table: %s:%zu: %s\n", entree.c_str(), refus.ligne,
+                     refus.motif.c_str());
+        return 1;
+    }
+
+    const std::string texte = Table(records, NomSeul(entree));
+    std::ofstream cpp(sortie, std::ios::binary | std::ios::trunc);
+    cpp << texte;
+    cpp.close();
+    if (!cpp) {
+        std::remove(sortie.c_str());  // a half-written table must not look up to date
+        std::fprintf(stderr, "hex_vers_table: %s: cannot write the file\n", sortie.c_str());
+        return 1;
+    }
+    return 0;
+}
