@@ -21,6 +21,9 @@ inline constexpr unsigned char CMD_TERMINER = 0x91;       // PC: end programming
 inline constexpr unsigned char CMD_VITESSE = 0x9E;        // PC: change the line rate
 inline constexpr unsigned char CMD_ECRIRE_BLOC = 0x9F;    // PC: write a block of program memory
 inline constexpr unsigned char CMD_AU_REVOIR = 0x04;      // PC: farewell, ends the connection
+// What the simulated device answers to a frame it rejects or a command out of phase;
+// the PC only needs it to differ from ACQUIT.
+inline constexpr unsigned char REP_REJET = 0x15;
 
 // Block frames: address and data bytes are XORed with this key, K0 on even bytes, K1 on odd.
 inline constexpr unsigned char CLE_K0 = 0x4E;
@@ -73,6 +76,10 @@ inline constexpr int DELAI_VIDAGE_MS = 1000;          // before every purge of t
 inline constexpr int DELAI_AVANT_AU_REVOIR_MS = 500;  // between the return to 9600 and the farewell
 inline constexpr int DELAI_ECRITURE_EEPROM_MS = 300;  // before reading the ack of an EEPROM write
 inline constexpr int DELAI_PREPARATION_MS = 500;      // before and after the ack of CMD_PREPARER
+
+// How long the simulated device waits for the next character of a frame, or for the PC's
+// ACQUIT after one of its own characters, before it drops the exchange.
+inline constexpr int DELAI_CARACTERE_APPAREIL_MS = 2000;
 
 // Serial time-outs (COMMTIMEOUTS), in milliseconds.
 inline constexpr unsigned DELAI_INTERVALLE_LECTURE_MS = 500;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,9 +19,11 @@ struct IdentiteAppareil {
 struct FautesAppareil {
     bool refuserConnexion = false;      // answer CMD_CONNEXION with REP_REFUS
     int silencieuxDepuis = 0;           // stop answering from the Nth command (1-based); 0 never
-    unsigned char commandeFautive = 0;  // answer this command byte with octetFautif instead of ACQUIT
+    // Answer this command byte with octetFautif in place of its first reply byte, without
+    // carrying it out (its parameters are still taken in); 0 for none.
+    unsigned char commandeFautive = 0;
     unsigned char octetFautif = 0x00;
-    int raccrocherApresBlocs = 0;       // close the master after N block writes; 0 never
+    int raccrocherApresBlocs = 0;       // close the master once the Nth block is acked; 0 never
 };
 
 struct OptionsSimulateur {
@@ -29,8 +32,13 @@ struct OptionsSimulateur {
     bool rapide = false;                // no pacing to wire time
     int dureeEcritureRangeeMs = 2;      // flash row write time added to each block's ack
     std::string fichierTrace;           // every byte, both directions; empty for none
-    std::string fichierHexProgramme;    // program memory dumped as Intel HEX on stop
-    std::string fichierHexEeprom;       // EEPROM dumped as Intel HEX on stop
+    // Dumps written by Arreter(), empty for none. Program memory: only the bytes that are not
+    // 0xFF (erased), in records of up to 16 bytes that never cross a 16-byte boundary, with
+    // type-04 records above 64 KiB. EEPROM: all 1024 bytes from address 0.
+    std::string fichierHexProgramme;
+    std::string fichierHexEeprom;
+    // Told of each anomaly as the device notices it, on the device's thread.
+    std::function<void(const std::string&)> surAnomalie;
 };
 
 // One byte on the wire, as the device saw it.
@@ -46,16 +54,17 @@ public:
     Simulateur(const Simulateur&) = delete;
     Simulateur& operator=(const Simulateur&) = delete;
 
-    // Opens the pseudo-terminal and starts answering on a thread of its own.
+    // Opens the pseudo-terminal and starts answering on a thread of its own; once per object.
     bool Demarrer();
-    // Stops answering, closes the master and writes the dump files.
+    // Stops answering, closes the master and writes the dump files (also after a hang-up).
     void Arreter();
-    const std::string& CheminEsclave() const;
+    const std::string& CheminEsclave() const;  // empty before Demarrer()
 
     // What the device holds and saw; safe to call while it runs.
-    std::vector<std::uint8_t> MemoireProgramme() const;  // 128 KiB, erased to 0xFF
+    // 128 KiB, erased to 0xFF at start and from 0x800 up by each accepted prepare command.
+    std::vector<std::uint8_t> MemoireProgramme() const;
     std::vector<std::uint8_t> Eeprom() const;            // 1024 bytes
-    int BlocsEcrits() const;
+    int BlocsEcrits() const;  // accepted block frames
     std::vector<OctetTrace> Trace() const;
     // Protocol faults the device noticed (bad line settings, malformed frames...).
     std::vector<std::string> Anomalies() const;

@@ -1,0 +1,502 @@
+#include "sim/appareil.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+#include <utility>
+
+#include "link/protocole.h"
+
+using namespace protocole;
+
+namespace {
+
+bool EstCommande(unsigned char octet) {
+    switch (octet) {
+    case CMD_CONNEXION:
+    case CMD_PROGRAMMATION:
+    case CMD_LIRE_MODELE:
+    case CMD_LIRE_VARIANTE:
+    case CMD_LIRE_EEPROM:
+    case CMD_ECRIRE_EEPROM:
+    case CMD_PREPARER:
+    case CMD_TERMINER:
+    case CMD_VITESSE:
+    case CMD_ECRIRE_BLOC:
+    case CMD_AU_REVOIR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The bootloader only decodes upper-case digits, as the PC formats them.
+int ValeurChiffre(unsigned char car) {
+    if (car >= '0' && car <= '9') return car - '0';
+    if (car >= 'A' && car <= 'F') return car - 'A' + 10;
+    return -1;
+}
+
+const char CHIFFRES[] = "0123456789ABCDEF";
+const char NON_HEX[] = " with characters that are not upper-case hex pairs";
+
+std::string Format(const char* format, unsigned a = 0, unsigned b = 0, unsigned c = 0) {
+    char texte[160];
+    std::snprintf(texte, sizeof texte, format, a, b, c);
+    return texte;
+}
+
+}  // namespace
+
+Appareil::Appareil(OptionsSimulateur options)
+    : options_(std::move(options)),
+      programme_(TAILLE_MEMOIRE_PROGRAMME, 0xFF),
+      eeprom_(TAILLE_EEPROM, 0xFF),
+      vitesse_(VITESSE_INITIALE) {
+    const IdentiteAppareil& id = options_.identite;
+    for (int i = 0; i < 4; ++i)
+        eeprom_[EEPROM_NUMERO_SERIE + i] = static_cast<std::uint8_t>(id.numeroSerie >> (8 * i));
+    eeprom_[EEPROM_REVISION] = static_cast<std::uint8_t>(id.revision);
+    eeprom_[EEPROM_MAJEUR] = static_cast<std::uint8_t>(id.majeur);
+    eeprom_[EEPROM_MINEUR] = static_cast<std::uint8_t>(id.mineur);
+    eeprom_[EEPROM_LANGUE] = static_cast<std::uint8_t>(id.langue);
+    if (!options_.fichierTrace.empty()) {
+        fichierTrace_.open(options_.fichierTrace, std::ios::out | std::ios::trunc);
+        if (!fichierTrace_) Signaler("cannot write the trace file " + options_.fichierTrace);
+    }
+}
+
+void Appareil::Servir(LigneAppareil& ligne) {
+    ligne_ = &ligne;
+    for (;;) {
+        unsigned char octet = 0;
+        const Reception r = Recevoir(octet, -1);
+        if (r == Reception::Fermee) break;
+        if (r == Reception::Octet) Traiter(octet);
+    }
+    ligne_ = nullptr;
+    if (fichierTrace_.is_open()) fichierTrace_.flush();
+}
+
+// ---- bytes on the line ----
+
+Appareil::Reception Appareil::Recevoir(unsigned char& octet, int delaiMs) {
+    switch (ligne_->Lire(octet, delaiMs)) {
+    case LigneAppareil::Lecture::Delai: return Reception::Delai;
+    case LigneAppareil::Lecture::Fermee: return Reception::Fermee;
+    case LigneAppareil::Lecture::Octet: break;
+    }
+    Noter(true, octet);
+    // A UART set to another rate or frame size only sees garbage, so the byte is lost.
+    int bits = 0, bauds = 0;
+    if (!ligne_->ReglagesPC(bits, bauds)) {
+        Signaler(Format("byte 0x%02X lost: the PC's line settings cannot be read", octet));
+        return Reception::Brouille;
+    }
+    if (bits != 8 || bauds != vitesse_) {
+        Signaler(Format("byte 0x%02X lost: the PC sends at %u bit/s with %u data bits", octet,
+                        static_cast<unsigned>(bauds), static_cast<unsigned>(bits)) +
+                 Format(", the device listens at %u bit/s with 8", static_cast<unsigned>(vitesse_)));
+        return Reception::Brouille;
+    }
+    return Reception::Octet;
+}
+
+void Appareil::Repondre(unsigned char octet) {
+    Cadencer();
+    Emettre(octet);
+}
+
+// The wire time of one character at the current rate.
+void Appareil::Cadencer() {
+    if (options_.rapide) return;
+    const long micros = 1000000L * BITS_PAR_CARACTERE / vitesse_;
+    std::this_thread::sleep_for(std::chrono::microseconds(micros));
+}
+
+void Appareil::Emettre(unsigned char octet) {
+    if (ligne_->Ecrire(octet)) Noter(false, octet);
+}
+
+// Each character waits for the PC's ACQUIT before the next one goes.
+bool Appareil::EnvoyerHex(unsigned char valeur) {
+    const unsigned char caracteres[2] = {static_cast<unsigned char>(CHIFFRES[valeur >> 4]),
+                                         static_cast<unsigned char>(CHIFFRES[valeur & 0x0F])};
+    for (unsigned char car : caracteres) {
+        Repondre(car);
+        unsigned char recu = 0;
+        const Reception r = Recevoir(recu, DELAI_CARACTERE_APPAREIL_MS);
+        if (r == Reception::Fermee || r == Reception::Brouille) return false;
+        if (r == Reception::Delai) {
+            Signaler(Format("character '%c' never acknowledged; reply dropped", car));
+            return false;
+        }
+        if (recu != ACQUIT) {
+            Signaler(Format("character '%c' answered with 0x%02X instead of 0x84; reply dropped", car,
+                            recu));
+            return false;
+        }
+    }
+    return true;
+}
+
+Appareil::Saisie Appareil::LireParametre(unsigned char& valeur, const char* commande) {
+    unsigned char car[2] = {0, 0};
+    for (unsigned char& c : car) {
+        const Reception r = Recevoir(c, DELAI_CARACTERE_APPAREIL_MS);
+        if (r == Reception::Fermee || r == Reception::Brouille) return Saisie::Abandon;
+        if (r == Reception::Delai) {
+            Signaler(std::string(commande) + ": frame cut short, exchange dropped");
+            return Saisie::Abandon;
+        }
+    }
+    const int fort = ValeurChiffre(car[0]);
+    const int faible = ValeurChiffre(car[1]);
+    if (fort < 0 || faible < 0) return Saisie::Invalide;
+    valeur = static_cast<unsigned char>(fort * 16 + faible);
+    return Saisie::Ok;
+}
+
+void Appareil::Noter(bool versAppareil, unsigned char octet) {
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        trace_.push_back({versAppareil, octet});
+    }
+    if (fichierTrace_.is_open()) {
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - debut_).count();
+        char ligne[64];
+        std::snprintf(ligne, sizeof ligne, "%10.3f %s %02X\n", ms, versAppareil ? "PC>AP" : "AP>PC",
+                      octet);
+        fichierTrace_ << ligne << std::flush;
+    }
+}
+
+void Appareil::Signaler(const std::string& anomalie) {
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        anomalies_.push_back(anomalie);
+    }
+    if (fichierTrace_.is_open()) fichierTrace_ << "# " << anomalie << '\n' << std::flush;
+    if (options_.surAnomalie) options_.surAnomalie(anomalie);
+}
+
+// ---- commands ----
+
+bool Appareil::Fautive(unsigned char commande) const {
+    return options_.fautes.commandeFautive != 0 && commande == options_.fautes.commandeFautive;
+}
+
+void Appareil::Traiter(unsigned char octet) {
+    const bool commande = EstCommande(octet);
+    if (commande) ++commandesRecues_;
+    const int silencieuxDepuis = options_.fautes.silencieuxDepuis;
+    if (silencieuxDepuis > 0 && commandesRecues_ >= silencieuxDepuis) return;
+    if (!commande) {
+        Signaler(Format("unexpected byte 0x%02X outside any command", octet));
+        return;
+    }
+    if (!connecte_ && octet != CMD_CONNEXION) {
+        Signaler(Format("command 0x%02X ignored: not connected", octet));
+        return;
+    }
+    if (Fautive(octet) && octet != CMD_LIRE_EEPROM && octet != CMD_ECRIRE_EEPROM &&
+        octet != CMD_VITESSE && octet != CMD_ECRIRE_BLOC) {
+        // Commands with parameters take them in first, so that the line stays in step.
+        Repondre(options_.fautes.octetFautif);
+        return;
+    }
+    switch (octet) {
+    case CMD_CONNEXION: Connexion(); break;
+    case CMD_PROGRAMMATION: EntrerProgrammation(); break;
+    case CMD_LIRE_MODELE: LireModele(); break;
+    case CMD_LIRE_VARIANTE: LireVariante(); break;
+    case CMD_LIRE_EEPROM: LireEeprom(); break;
+    case CMD_ECRIRE_EEPROM: EcrireEeprom(); break;
+    case CMD_PREPARER: PreparerEcriture(); break;
+    case CMD_TERMINER: TerminerProgrammation(); break;
+    case CMD_VITESSE: ChangerVitesse(); break;
+    case CMD_ECRIRE_BLOC: EcrireBloc(); break;
+    case CMD_AU_REVOIR: AuRevoir(); break;
+    default: break;
+    }
+}
+
+void Appareil::Connexion() {
+    if (options_.fautes.refuserConnexion) {
+        Repondre(REP_REFUS);
+        return;
+    }
+    if (!connecte_) {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        connecte_ = true;
+        phase_ = 0;
+    }
+    Repondre(REP_CONNECTE);
+}
+
+void Appareil::LireModele() {
+    std::string modele = options_.identite.modele;
+    modele.resize(3, ' ');
+    for (char c : modele)
+        if (!EnvoyerHex(static_cast<unsigned char>(c))) return;
+}
+
+void Appareil::LireVariante() {
+    EnvoyerHex(static_cast<unsigned char>(options_.identite.variante));
+}
+
+void Appareil::LireEeprom() {
+    unsigned char fort = 0, faible = 0;
+    const Saisie s1 = LireParametre(fort, "EEPROM read");
+    if (s1 == Saisie::Abandon) return;
+    const Saisie s2 = LireParametre(faible, "EEPROM read");
+    if (s2 == Saisie::Abandon) return;
+    if (Fautive(CMD_LIRE_EEPROM)) {
+        Repondre(options_.fautes.octetFautif);
+        return;
+    }
+    if (s1 != Saisie::Ok || s2 != Saisie::Ok) {
+        Signaler(std::string("EEPROM read") + NON_HEX + "; not answered");
+        return;
+    }
+    const unsigned adresse = fort * 256u + faible;
+    if (adresse >= TAILLE_EEPROM) {
+        Signaler(Format("EEPROM read at %u, beyond the EEPROM; not answered", adresse));
+        return;
+    }
+    EnvoyerHex(eeprom_[adresse]);
+}
+
+void Appareil::EcrireEeprom() {
+    unsigned char fort = 0, faible = 0, valeur = 0;
+    bool valide = true;
+    for (unsigned char* p : {&fort, &faible, &valeur}) {
+        const Saisie s = LireParametre(*p, "EEPROM write");
+        if (s == Saisie::Abandon) return;
+        if (s == Saisie::Invalide) valide = false;
+    }
+    if (Fautive(CMD_ECRIRE_EEPROM)) {
+        Repondre(options_.fautes.octetFautif);
+        return;
+    }
+    if (!valide) {
+        Signaler(std::string("EEPROM write") + NON_HEX + "; refused");
+        Repondre(REP_REJET);
+        return;
+    }
+    const unsigned adresse = fort * 256u + faible;
+    if (adresse >= TAILLE_EEPROM) {
+        Signaler(Format("EEPROM write at %u, beyond the EEPROM; refused", adresse));
+        Repondre(REP_REJET);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        eeprom_[adresse] = valeur;
+    }
+    Repondre(ACQUIT);
+}
+
+void Appareil::EntrerProgrammation() {
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        phase_ = 2;
+    }
+    Repondre(ACQUIT);
+}
+
+// Erases the application area, so that a later block never lands on stale flash.
+void Appareil::PreparerEcriture() {
+    if (phase_ != 2) {
+        Signaler(Format("prepare command refused: programming not entered (phase %u)",
+                        static_cast<unsigned>(phase_)));
+        Repondre(REP_REJET);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        std::fill(programme_.begin() + ADRESSE_BLOC_MIN, programme_.end(), 0xFF);
+        phase_ = 3;
+    }
+    Repondre(ACQUIT);
+}
+
+void Appareil::EcrireBloc() {
+    unsigned char compte = 0;
+    const Saisie sc = LireParametre(compte, "block write");
+    if (sc == Saisie::Abandon) return;
+    if (sc == Saisie::Invalide) {
+        // Without a count the rest of the frame cannot be followed.
+        Signaler(std::string("block refused: count") + NON_HEX);
+        Repondre(REP_REJET);
+        return;
+    }
+    bool valide = true;
+    unsigned adresse = 0;
+    for (unsigned i = 0; i < 4; ++i) {
+        unsigned char octet = 0;
+        const Saisie s = LireParametre(octet, "block write");
+        if (s == Saisie::Abandon) return;
+        if (s == Saisie::Invalide) valide = false;
+        adresse |= static_cast<unsigned>(octet ^ (i % 2 == 0 ? CLE_K0 : CLE_K1)) << (8 * i);
+    }
+    std::vector<std::uint8_t> donnees(compte);
+    for (unsigned i = 0; i < compte; ++i) {
+        unsigned char octet = 0;
+        const Saisie s = LireParametre(octet, "block write");
+        if (s == Saisie::Abandon) return;
+        if (s == Saisie::Invalide) valide = false;
+        donnees[i] = static_cast<std::uint8_t>(octet ^ (i % 2 == 0 ? CLE_K0 : CLE_K1));
+    }
+
+    if (Fautive(CMD_ECRIRE_BLOC)) {
+        Repondre(options_.fautes.octetFautif);
+        return;
+    }
+    auto rejeter = [this](const std::string& raison) {
+        Signaler(raison);
+        Repondre(REP_REJET);
+    };
+    if (phase_ != 3) {
+        rejeter(Format("block refused: not prepared for writing (phase %u)",
+                       static_cast<unsigned>(phase_)));
+        return;
+    }
+    if (!valide) {
+        rejeter(std::string("block refused: frame") + NON_HEX);
+        return;
+    }
+    if (compte % 2 != 0 || compte > 2 * MOTS_BLOC_MAX) {
+        rejeter(Format("block refused: byte count %u is odd or above %u", compte, 2 * MOTS_BLOC_MAX));
+        return;
+    }
+    if (adresse % 2 != 0) {
+        rejeter(Format("block refused: odd address 0x%X", adresse));
+        return;
+    }
+    if (adresse < ADRESSE_BLOC_MIN || adresse > ADRESSE_BLOC_MAX) {
+        rejeter(Format("block refused: address 0x%X outside 0x%X..0x%X", adresse, ADRESSE_BLOC_MIN,
+                       ADRESSE_BLOC_MAX));
+        return;
+    }
+    const unsigned finRangee = (adresse & ~(TAILLE_RANGEE - 1)) + TAILLE_RANGEE;
+    if (adresse + compte > finRangee) {
+        rejeter(Format("block refused: 0x%X + %u bytes crosses the row ending at 0x%X", adresse,
+                       compte, finRangee));
+        return;
+    }
+    bool dejaEcrit = false;
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        for (unsigned i = 0; i < compte; ++i) {
+            dejaEcrit = dejaEcrit || programme_[adresse + i] != 0xFF;
+            programme_[adresse + i] = donnees[i];
+        }
+        ++blocs_;
+    }
+    if (dejaEcrit)
+        Signaler(Format("block at 0x%X written over flash not erased since the prepare command",
+                        adresse));
+    if (!options_.rapide && options_.dureeEcritureRangeeMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(options_.dureeEcritureRangeeMs));
+    Repondre(ACQUIT);
+    const int raccrocher = options_.fautes.raccrocherApresBlocs;
+    if (raccrocher > 0 && blocs_ == raccrocher) ligne_->Raccrocher();
+}
+
+// Both replies go at the old rate. Here and below the state changes just before the last
+// reply goes out, so that whoever sees the reply also sees the new state.
+void Appareil::ChangerVitesse() {
+    unsigned char fort = 0, faible = 0;
+    const Saisie s1 = LireParametre(fort, "rate change");
+    if (s1 == Saisie::Abandon) return;
+    const Saisie s2 = LireParametre(faible, "rate change");
+    if (s2 == Saisie::Abandon) return;
+    if (Fautive(CMD_VITESSE)) {
+        Repondre(options_.fautes.octetFautif);
+        return;
+    }
+    if (s1 != Saisie::Ok || s2 != Saisie::Ok) {
+        Signaler(std::string("rate change") + NON_HEX + "; refused");
+        Repondre(REP_REJET);
+        return;
+    }
+    const int bauds = VitessePourCode(static_cast<std::uint16_t>(fort * 256u + faible));
+    if (bauds == 0) {
+        Signaler(Format("rate change refused: unknown rate code 0x%02X%02X", fort, faible));
+        Repondre(REP_REJET);
+        return;
+    }
+    Repondre(ACQUIT);
+    Cadencer();
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        vitesse_ = bauds;
+    }
+    Emettre(ACQUIT);
+}
+
+void Appareil::TerminerProgrammation() {
+    if (phase_ != 3) {
+        Signaler(Format("end of programming refused: not prepared for writing (phase %u)",
+                        static_cast<unsigned>(phase_)));
+        Repondre(REP_REJET);
+        return;
+    }
+    Cadencer();
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        connecte_ = false;
+        phase_ = 0;
+    }
+    Emettre(ACQUIT);
+}
+
+void Appareil::AuRevoir() {
+    Cadencer();
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        connecte_ = false;
+        phase_ = 0;
+        vitesse_ = VITESSE_INITIALE;
+    }
+    Emettre(ACQUIT);
+}
+
+// ---- what the device holds and saw ----
+
+std::vector<std::uint8_t> Appareil::MemoireProgramme() const {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    return programme_;
+}
+
+std::vector<std::uint8_t> Appareil::Eeprom() const {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    return eeprom_;
+}
+
+int Appareil::BlocsEcrits() const {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    return blocs_;
+}
+
+std::vector<OctetTrace> Appareil::Trace() const {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    return trace_;
+}
+
+std::vector<std::string> Appareil::Anomalies() const {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    return anomalies_;
+}
+
+bool Appareil::Connecte() const {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    return connecte_;
+}
+
+int Appareil::VitesseCourante() const {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    return vitesse_;
+}

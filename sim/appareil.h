@@ -1,0 +1,72 @@
+// The Zantrel bootloader: its memories, its connection state and its answers to the PC.
+// Driven by one thread through Servir(); every getter may be called from any other thread.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sim/ligne_appareil.h"
+#include "sim/simulateur.h"
+
+class Appareil {
+public:
+    explicit Appareil(OptionsSimulateur options);
+
+    // Answers the PC until the line closes or is interrupted.
+    void Servir(LigneAppareil& ligne);
+
+    std::vector<std::uint8_t> MemoireProgramme() const;
+    std::vector<std::uint8_t> Eeprom() const;
+    int BlocsEcrits() const;
+    std::vector<OctetTrace> Trace() const;
+    std::vector<std::string> Anomalies() const;
+    bool Connecte() const;
+    int VitesseCourante() const;
+
+private:
+    enum class Reception { Octet, Delai, Fermee, Brouille };
+    enum class Saisie { Ok, Invalide, Abandon };
+
+    Reception Recevoir(unsigned char& octet, int delaiMs);
+    Saisie LireParametre(unsigned char& valeur, const char* commande);
+    void Repondre(unsigned char octet);
+    void Cadencer();
+    void Emettre(unsigned char octet);
+    bool EnvoyerHex(unsigned char valeur);
+    void Noter(bool versAppareil, unsigned char octet);
+    void Signaler(const std::string& anomalie);
+
+    void Traiter(unsigned char commande);
+    void Connexion();
+    void LireModele();
+    void LireVariante();
+    void LireEeprom();
+    void EcrireEeprom();
+    void EntrerProgrammation();
+    void PreparerEcriture();
+    void EcrireBloc();
+    void ChangerVitesse();
+    void TerminerProgrammation();
+    void AuRevoir();
+    bool Fautive(unsigned char commande) const;
+
+    const OptionsSimulateur options_;
+    LigneAppareil* ligne_ = nullptr;  // only while Servir runs
+    const std::chrono::steady_clock::time_point debut_ = std::chrono::steady_clock::now();
+    std::ofstream fichierTrace_;
+    int commandesRecues_ = 0;
+
+    mutable std::mutex verrou_;  // guards everything below
+    std::vector<std::uint8_t> programme_;
+    std::vector<std::uint8_t> eeprom_;
+    std::vector<OctetTrace> trace_;
+    std::vector<std::string> anomalies_;
+    int blocs_ = 0;
+    bool connecte_ = false;
+    int phase_ = 0;  // 0 connected, 2 programming, 3 ready for blocks
+    int vitesse_;
+};

@@ -1,0 +1,146 @@
+#include "sim/arguments.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+const char* const OPTIONS_A_VALEUR[] = {
+    "--modele", "--variante", "--serie", "--version", "--langue", "--silencieux-depuis",
+    "--faute", "--raccrocher-apres", "--ecriture-rangee-ms", "--trace", "--hex-programme",
+    "--hex-eeprom"};
+
+// Decimal, or hexadecimal after 0x; nothing else, so that "010" stays ten.
+bool LireNombre(const std::string& texte, unsigned long maximum, unsigned long& valeur) {
+    if (texte.empty()) return false;
+    int base = 10;
+    std::string chiffres = texte;
+    if (texte.size() > 2 && texte[0] == '0' && (texte[1] == 'x' || texte[1] == 'X')) {
+        base = 16;
+        chiffres = texte.substr(2);
+    }
+    if (chiffres.empty() || chiffres[0] == '-' || chiffres[0] == '+' || chiffres[0] == ' ')
+        return false;
+    char* fin = nullptr;
+    errno = 0;
+    const unsigned long v = std::strtoul(chiffres.c_str(), &fin, base);
+    if (errno != 0 || *fin != '\0' || v > maximum) return false;
+    valeur = v;
+    return true;
+}
+
+bool LireVersion(const std::string& texte, IdentiteAppareil& id) {
+    unsigned long parties[3] = {0, 0, 0};
+    std::size_t debut = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t point = texte.find('.', debut);
+        const bool derniere = i == 2;
+        if (derniere != (point == std::string::npos)) return false;
+        const std::string partie = texte.substr(debut, derniere ? std::string::npos : point - debut);
+        if (!LireNombre(partie, 255, parties[i])) return false;
+        debut = point + 1;
+    }
+    id.majeur = static_cast<unsigned>(parties[0]);
+    id.mineur = static_cast<unsigned>(parties[1]);
+    id.revision = static_cast<unsigned>(parties[2]);
+    return true;
+}
+
+// "0x83=0x00": the command byte, then the byte it is answered with.
+bool LireFaute(const std::string& texte, FautesAppareil& fautes) {
+    const std::size_t egal = texte.find('=');
+    if (egal == std::string::npos) return false;
+    unsigned long commande = 0, reponse = 0;
+    if (!LireNombre(texte.substr(0, egal), 255, commande) || commande == 0 ||
+        !LireNombre(texte.substr(egal + 1), 255, reponse))
+        return false;
+    fautes.commandeFautive = static_cast<unsigned char>(commande);
+    fautes.octetFautif = static_cast<unsigned char>(reponse);
+    return true;
+}
+
+}  // namespace
+
+const char* AideArguments() {
+    return "  --modele XXX             model code, 3 characters (P07)\n"
+           "  --variante N             variant byte (1)\n"
+           "  --serie N                serial number (123456789)\n"
+           "  --version A.B.C          firmware version in EEPROM (3.7.0)\n"
+           "  --langue N               language byte, 0 French, 1 English (255)\n"
+           "  --refuser                refuse the connection\n"
+           "  --silencieux-depuis N    answer nothing from the Nth command on\n"
+           "  --faute CMD=OCTET        answer command CMD with OCTET instead\n"
+           "  --raccrocher-apres N     hang up after N block writes\n"
+           "  --rapide                 answer at once, without wire time\n"
+           "  --ecriture-rangee-ms N   flash row write time before a block's ack (2)\n"
+           "  --trace FICHIER          every byte on the line, both directions\n"
+           "  --hex-programme FICHIER  program memory as Intel HEX, written on exit\n"
+           "  --hex-eeprom FICHIER     EEPROM as Intel HEX, written on exit\n";
+}
+
+bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur& options,
+                   std::string& erreur) {
+    IdentiteAppareil& id = options.identite;
+    FautesAppareil& fautes = options.fautes;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& nom = arguments[i];
+        if (nom == "--refuser") {
+            fautes.refuserConnexion = true;
+            continue;
+        }
+        if (nom == "--rapide") {
+            options.rapide = true;
+            continue;
+        }
+        bool connue = false;
+        for (const char* avecValeur : OPTIONS_A_VALEUR) connue = connue || nom == avecValeur;
+        if (!connue) {
+            erreur = nom + ": unknown option";
+            return false;
+        }
+        if (i + 1 >= arguments.size()) {
+            erreur = nom + ": value missing";
+            return false;
+        }
+        const std::string& valeur = arguments[++i];
+        unsigned long n = 0;
+        bool bon = true;
+        if (nom == "--modele") {
+            bon = valeur.size() == 3;
+            id.modele = valeur;
+        } else if (nom == "--variante") {
+            bon = LireNombre(valeur, 255, n);
+            id.variante = static_cast<unsigned>(n);
+        } else if (nom == "--serie") {
+            bon = LireNombre(valeur, 0xFFFFFFFFul, n);
+            id.numeroSerie = static_cast<std::uint32_t>(n);
+        } else if (nom == "--version") {
+            bon = LireVersion(valeur, id);
+        } else if (nom == "--langue") {
+            bon = LireNombre(valeur, 255, n);
+            id.langue = static_cast<unsigned>(n);
+        } else if (nom == "--silencieux-depuis") {
+            bon = LireNombre(valeur, 1000000, n);
+            fautes.silencieuxDepuis = static_cast<int>(n);
+        } else if (nom == "--faute") {
+            bon = LireFaute(valeur, fautes);
+        } else if (nom == "--raccrocher-apres") {
+            bon = LireNombre(valeur, 1000000, n);
+            fautes.raccrocherApresBlocs = static_cast<int>(n);
+        } else if (nom == "--ecriture-rangee-ms") {
+            bon = LireNombre(valeur, 60000, n);
+            options.dureeEcritureRangeeMs = static_cast<int>(n);
+        } else if (nom == "--trace") {
+            options.fichierTrace = valeur;
+        } else if (nom == "--hex-programme") {
+            options.fichierHexProgramme = valeur;
+        } else if (nom == "--hex-eeprom") {
+            options.fichierHexEeprom = valeur;
+        }
+        if (!bon) {
+            erreur = nom + ": bad value \"" + valeur + "\"";
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,17 @@
+// The device's end of the serial line, as the simulated bootloader needs it.
+#pragma once
+
+class LigneAppareil {
+public:
+    enum class Lecture { Octet, Delai, Fermee };
+
+    virtual ~LigneAppareil() = default;
+
+    // Waits for the PC's next byte; delaiMs < 0 waits until the line closes or is interrupted.
+    virtual Lecture Lire(unsigned char& octet, int delaiMs) = 0;
+    virtual bool Ecrire(unsigned char octet) = 0;
+    // Data bits and rate (bit/s) the PC applied to its end; false when they cannot be read.
+    virtual bool ReglagesPC(int& bitsDonnees, int& bauds) = 0;
+    // Drops the line as a device being unplugged would: the PC's end sees a hang-up.
+    virtual void Raccrocher() = 0;
+};
