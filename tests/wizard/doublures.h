@@ -1,0 +1,128 @@
+// Stand-ins for the serial line and the PC's port list, and a wizard window built on them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "link/ligne_serie.h"
+#include "ports/TConfigurationPort.h"
+#include "wizard/TFormMj.h"
+
+// A line on which every call succeeds and no byte ever comes; it counts opens and closes.
+struct EtatLigne {
+    int ouvertures = 0;
+    int fermetures = 0;
+    std::uint64_t horloge = 0;
+};
+
+class LigneMuette : public LigneSerie {
+public:
+    explicit LigneMuette(std::shared_ptr<EtatLigne> etat) : Etat(std::move(etat)) {}
+    PoigneeSerie Ouvrir(int) override { ++Etat->ouvertures; return 7; }
+    bool LireReglages(PoigneeSerie, ReglagesSerie&) override { return true; }
+    bool AppliquerReglages(PoigneeSerie, const ReglagesSerie&) override { return true; }
+    bool LireDelais(PoigneeSerie, DelaisSerie&) override { return true; }
+    bool AppliquerDelais(PoigneeSerie, const DelaisSerie&) override { return true; }
+    bool Purger(PoigneeSerie) override { return true; }
+    bool Lire(PoigneeSerie, unsigned char*, std::size_t* lus) override
+    {
+        Etat->horloge += 100;
+        *lus = 0;
+        return true;
+    }
+    bool Ecrire(PoigneeSerie, const void*, std::size_t) override { return true; }
+    bool Fermer(PoigneeSerie) override { ++Etat->fermetures; return true; }
+    int DerniereErreur() const override { return 0; }
+    void Dormir(int ms) override { Etat->horloge += static_cast<std::uint64_t>(ms); }
+    std::uint64_t Tic() const override { return ++Etat->horloge; }
+
+private:
+    std::shared_ptr<EtatLigne> Etat;
+};
+
+// The PC's serial-port list, changed by the test between scans as the user plugs and pulls.
+struct EtatPorts {
+    std::vector<ValeurPort> valeurs;
+    int lectures = 0;
+
+    void Brancher() { valeurs = {{"\\Device\\Serial0", TYPE_TEXTE, "COM1"}, {"\\Device\\Silabser0", TYPE_TEXTE, "COM33"}}; }
+    void Debrancher() { valeurs = {{"\\Device\\Serial0", TYPE_TEXTE, "COM1"}}; }
+};
+
+class PortsFactices : public SourcePorts {
+public:
+    explicit PortsFactices(std::shared_ptr<EtatPorts> etat) : Etat(std::move(etat)) {}
+    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
+    {
+        ++Etat->lectures;
+        valeurs = Etat->valeurs;
+        return LecturePorts::Lue;
+    }
+
+private:
+    std::shared_ptr<EtatPorts> Etat;
+};
+
+// The window, its port finder and the stand-ins, with its controls found by name.
+struct Assistant {
+    std::shared_ptr<EtatLigne> ligne = std::make_shared<EtatLigne>();
+    std::shared_ptr<EtatPorts> ports = std::make_shared<EtatPorts>();
+    std::vector<std::string> urls;
+    std::unique_ptr<TFormMj> fenetre;
+    std::unique_ptr<TConfPort> recherche;
+
+    explicit Assistant(bool avecPorts = true)
+    {
+        ServicesFormMj services;
+        services.ligne = std::make_unique<LigneMuette>(ligne);
+        services.ouvreur = [this](const std::string& url) { urls.push_back(url); return true; };
+        services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&) { return false; };
+        fenetre = std::make_unique<TFormMj>(std::move(services));
+        if (avecPorts) {
+            recherche = std::make_unique<TConfPort>(std::make_unique<PortsFactices>(ports));
+            fenetre->AssocierPorts(recherche.get());
+        }
+    }
+    ~Assistant()
+    {
+        fenetre->AssocierPorts(nullptr);
+        fenetre.reset();
+    }
+
+    template <typename T>
+    T* Controle(const char* nom) const
+    {
+        return fenetre->findChild<T*>(QString::fromLatin1(nom));
+    }
+    QLabel* Label(const char* nom) const { return Controle<QLabel>(nom); }
+    QPushButton* Bouton(const char* nom) const { return Controle<QPushButton>(nom); }
+    QComboBox* Liste() const { return Controle<QComboBox>("ComboBoxLangueSel"); }
+    QProgressBar* Barre() const { return Controle<QProgressBar>("ProgressBarProgrammation"); }
+    QTimer* Timer() const { return Controle<QTimer>("TimerGestionSerie"); }
+    QString Compteur() const { return Controle<QLineEdit>("EditEtape")->text(); }
+    QString Titre() const { return Label("LabelTitreEtape")->text(); }
+    QString Ligne(int n) const { return Label(("LabelLigne" + std::to_string(n)).c_str())->text(); }
+    bool LigneVisible(int n) const { return !Label(("LabelLigne" + std::to_string(n)).c_str())->isHidden(); }
+
+    void Suivant() { Bouton("ButtonSuivant")->click(); }
+    void Precedent() { Bouton("ButtonPrecedant")->click(); }
+    // Moves on with Next until the wizard stands on page etape.
+    void AllerA(int etape)
+    {
+        while (fenetre->Step < etape)
+            fenetre->NextStep();
+    }
+};
+
+inline QString U(const char* texte)
+{
+    return QString::fromUtf8(texte);
+}

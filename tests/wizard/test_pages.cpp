@@ -1,0 +1,448 @@
+// The wizard's pages and the moves between them, through the buttons and the window's operations.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPixmap>
+
+#include "about/BoiteAPropos.h"
+#include "doublures.h"
+
+namespace {
+
+TEST(FenetreAssistant, DemarreSurLaPage1EnFrancais)
+{
+    Assistant a;
+    TFormMj& f = *a.fenetre;
+    EXPECT_EQ(f.Step, 1);
+    EXPECT_EQ(f.GetLanguage(), 0);
+    EXPECT_EQ(a.Compteur(), U("Etape n° 1 sur 12"));
+    EXPECT_EQ(f.windowTitle(), U("Mise à jour V3.8.0 de votre Zantrel"));
+    EXPECT_EQ(a.Ligne(1), U("Mise à jour V3.8.0 de votre Zantrel"));
+    EXPECT_TRUE(a.Label("LabelLigne1")->font().bold());
+    EXPECT_EQ(a.Titre(), U("Mise à jour de votre Zantrel "));
+    EXPECT_EQ(a.Ligne(2), U("Choix De la Langue"));
+    EXPECT_EQ(a.Ligne(4), U("Selectionnez la langue de votre choix parmi la liste :"));
+    EXPECT_FALSE(a.LigneVisible(3));
+    EXPECT_FALSE(a.LigneVisible(5));
+    EXPECT_TRUE(a.Label("ImageConnectAppareilaPC")->isHidden());
+
+    EXPECT_FALSE(a.Bouton("ButtonPrecedant")->isEnabled());
+    EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Précédant"));
+    EXPECT_EQ(a.Bouton("ButtonQuitter")->text(), U("&Quitter"));
+    EXPECT_EQ(a.Bouton("ButtonQuitter")->toolTip(), U("permet de quitter la mise à jours"));
+    EXPECT_EQ(a.Bouton("ButtonSuivant")->text(), U("&Suivant"));
+    EXPECT_EQ(a.Bouton("ButtonAPropos")->text(), U("&A propos"));
+
+    ASSERT_EQ(a.Liste()->count(), 2);
+    EXPECT_EQ(a.Liste()->itemText(0), U("Français"));
+    EXPECT_EQ(a.Liste()->itemText(1), U("English"));
+    EXPECT_EQ(a.Liste()->currentIndex(), 0);
+    EXPECT_FALSE(a.Liste()->isEditable());
+
+    EXPECT_TRUE(a.Timer()->isActive());
+    EXPECT_EQ(a.Timer()->interval(), 1000);
+}
+
+TEST(FenetreAssistant, DispositionDeLaFenetre)
+{
+    Assistant a;
+    TFormMj& f = *a.fenetre;
+    EXPECT_EQ(f.size(), QSize(567, 407));
+    EXPECT_EQ(f.minimumSize(), f.maximumSize());
+    const Qt::WindowFlags drapeaux = f.windowFlags();
+    EXPECT_TRUE(drapeaux & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(drapeaux & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(drapeaux & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(f.windowIcon().isNull());
+
+    struct Place {
+        const char* nom;
+        QRect rect;
+    };
+    const Place places[] = {
+        {"Image1", {8, 8, 553, 57}},           {"LabelTitreEtape", {8, 72, 561, 20}},
+        {"LabelLigne1", {8, 120, 553, 13}},    {"LabelLigne2", {8, 152, 553, 13}},
+        {"LabelLigne3", {8, 184, 561, 13}},    {"LabelLigne4", {8, 216, 553, 13}},
+        {"LabelLigne5", {8, 248, 553, 13}},    {"ImageConnectAppareilaPC", {32, 144, 362, 193}},
+        {"LabelBarreProgression", {8, 296, 553, 17}}, {"ProgressBarProgrammation", {16, 320, 545, 33}},
+        {"EditEtape", {8, 370, 140, 21}},      {"ButtonAPropos", {195, 368, 75, 25}},
+        {"ButtonQuitter", {283, 368, 75, 25}}, {"ButtonPrecedant", {395, 368, 75, 25}},
+        {"ButtonSuivant", {483, 368, 75, 25}},
+    };
+    for (const Place& p : places) {
+        const QWidget* w = a.Controle<QWidget>(p.nom);
+        ASSERT_NE(w, nullptr) << p.nom;
+        EXPECT_EQ(w->geometry(), p.rect) << p.nom;
+    }
+    EXPECT_EQ(a.Liste()->width(), 145);
+
+    // The layout's font, or the system's sans-serif standing in, at the layout's pixel sizes.
+    const QFontInfo ligne(a.Label("LabelLigne2")->font());
+    EXPECT_EQ(ligne.pixelSize(), 11);
+    EXPECT_TRUE(ligne.family() == U("MS Sans Serif") || ligne.family() == a.Label("LabelLigne2")->font().family())
+        << ligne.family().toStdString();
+    EXPECT_EQ(QFontInfo(a.Label("LabelTitreEtape")->font()).pixelSize(), 16);
+    EXPECT_TRUE(a.Label("LabelTitreEtape")->font().bold());
+    EXPECT_TRUE(a.Label("LabelBarreProgression")->font().bold());
+    EXPECT_TRUE(a.Controle<QLineEdit>("EditEtape")->isReadOnly());
+    EXPECT_EQ(a.Controle<QLineEdit>("EditEtape")->focusPolicy(), Qt::NoFocus);
+
+    // Keyboard order: round the focus chain from Quit, the controls that Tab stops on. The
+    // counter and the progress bar are in the order but take no focus.
+    QStringList chaine;
+    QWidget* premier = a.Controle<QWidget>("ButtonQuitter");
+    QWidget* courant = premier;
+    do {
+        if (!courant->objectName().isEmpty() && (courant->focusPolicy() & Qt::TabFocus))
+            chaine << courant->objectName();
+        courant = courant->nextInFocusChain();
+    } while (courant != premier);
+    EXPECT_EQ(chaine.join(QLatin1Char(' ')).toStdString(),
+              "ButtonQuitter ButtonPrecedant ButtonSuivant ButtonAPropos ComboBoxLangueSel");
+}
+
+struct PageAttendue {
+    int etape;
+    const char* titre;
+    const char* lignes[5];  // nullptr: hidden
+};
+
+void VerifierPage(const Assistant& a, const PageAttendue& p)
+{
+    SCOPED_TRACE(p.etape);
+    EXPECT_EQ(a.Titre(), U(p.titre));
+    for (int n = 1; n <= 5; ++n) {
+        const char* attendue = p.lignes[n - 1];
+        EXPECT_EQ(a.LigneVisible(n), attendue != nullptr) << "line " << n;
+        if (attendue) {
+            EXPECT_EQ(a.Ligne(n), U(attendue)) << "line " << n;
+        }
+    }
+}
+
+TEST(PagesAssistant, TextesDesPages2A5EnFrancais)
+{
+    Assistant a;
+    a.ports->Brancher();
+    const PageAttendue pages[] = {
+        {2, "Mise à jour de votre Zantrel ",
+         {"Mise à jour V3.8.0 de votre Zantrel", "Bonjour,", "Vous effectuez la dernière mise à jour en date sur votre Zantrel.",
+          "Celle-ci optimise les performances de votre appareil.", nullptr}},
+        {3, "Préparation de votre Zantrel pour la mise à jour",
+         {"Connectez le cordon de connexion PC sur votre Zantrel.", nullptr, nullptr, nullptr, nullptr}},
+        {4, "Connexion de votre Zantrel à l'ordinateur.",
+         {"Connectez le cordon de connexion à votre ordinateur.", nullptr, nullptr, nullptr, nullptr}},
+        {5, "Sélection Automatique de l'USB.",
+         {"Vérifiez que votre Zantrel est connecté à l'ordinateur.", "Mettez en marche votre Zantrel.", nullptr,
+          "Cliquez sur <Connexion> pour commencer la mise à jour.", nullptr}},
+    };
+    for (const PageAttendue& p : pages) {
+        a.Suivant();
+        ASSERT_EQ(a.fenetre->Step, p.etape);
+        VerifierPage(a, p);
+    }
+    EXPECT_EQ(a.Bouton("ButtonSuivant")->text(), U("&Connexion"));
+}
+
+TEST(PagesAssistant, TextesDesPages2Et5EnAnglais)
+{
+    Assistant a;
+    a.ports->Brancher();
+    a.Liste()->setCurrentIndex(1);
+    const PageAttendue pages[] = {
+        {2, "Update of your Zantrel ",
+         {"Update V3.8.0 of Zantrel", "Hello", "You are doing the last update of your Zantrel.",
+          "It improves the performance of your device.", nullptr}},
+        {5, "Automatic choice of USB port.",
+         {"Check your Zantrel is connected to the computer.", "Power on your Zantrel.", nullptr,
+          "Click on \"Connection\" to start the update.", nullptr}},
+    };
+    for (const PageAttendue& p : pages) {
+        a.AllerA(p.etape);
+        VerifierPage(a, p);
+    }
+    EXPECT_EQ(a.Compteur(), U("Step n° 5 of 12"));
+    EXPECT_EQ(a.Bouton("ButtonSuivant")->text(), U("&Connection"));
+    EXPECT_EQ(a.Bouton("ButtonQuitter")->text(), U("E&xit"));
+    EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Before"));
+}
+
+TEST(PagesAssistant, Page2EnItaliqueCentreePuisPage3Reguliere)
+{
+    Assistant a;
+    a.Suivant();
+    QLabel* barre = a.Label("LabelBarreProgression");
+    EXPECT_EQ(barre->text(), U("Cette mise à jour permet de bénéficier pleinement des dernières évolutions."));
+    EXPECT_TRUE(barre->font().italic());
+    EXPECT_FALSE(barre->font().bold());
+    EXPECT_EQ(barre->font().pointSize(), 10);
+    EXPECT_TRUE(barre->alignment() & Qt::AlignHCenter);
+    EXPECT_FALSE(barre->isHidden());
+    EXPECT_TRUE(a.Liste()->isHidden());
+    EXPECT_TRUE(a.Label("LabelLigne2")->alignment() & Qt::AlignLeft);
+
+    a.Suivant();
+    EXPECT_FALSE(barre->font().italic());
+    EXPECT_FALSE(barre->font().bold());
+    EXPECT_EQ(barre->font().pointSize(), 8);
+    EXPECT_TRUE(barre->isHidden());
+    EXPECT_FALSE(a.Label("LabelLigne1")->font().bold());
+    EXPECT_TRUE(a.Label("LabelLigne1")->alignment() & Qt::AlignLeft);
+}
+
+TEST(LangueAssistant, SetLanguageRedessineLaPage1SaufPrecedent)
+{
+    Assistant a;
+    a.fenetre->SetLanguage(1);
+    EXPECT_EQ(a.fenetre->GetLanguage(), 1);
+    EXPECT_EQ(a.fenetre->windowTitle(), U("Update V3.8.0 of Zantrel"));
+    EXPECT_EQ(a.Compteur(), U("Step n° 1 of 12"));
+    EXPECT_EQ(a.Ligne(4), U("Select your language of choice among the list :"));
+    EXPECT_EQ(a.Bouton("ButtonQuitter")->text(), U("E&xit"));
+    EXPECT_EQ(a.Liste()->currentIndex(), 1);
+    // Page 1 leaves the disabled Previous button as the layout made it.
+    EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Précédant"));
+
+    a.Suivant();
+    a.Precedent();
+    EXPECT_EQ(a.fenetre->Step, 1);
+    EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Before"));
+    EXPECT_FALSE(a.Bouton("ButtonPrecedant")->isEnabled());
+}
+
+TEST(LangueAssistant, SetLanguageRefuseCeQuiNEstPasUneLangue)
+{
+    Assistant a;
+    a.fenetre->SetLanguage(1);
+    for (int refusee : {2, -1, -2, 1000}) {
+        a.fenetre->SetLanguage(refusee);
+        EXPECT_EQ(a.fenetre->GetLanguage(), 1) << refusee;
+        EXPECT_EQ(a.fenetre->windowTitle(), U("Update V3.8.0 of Zantrel")) << refusee;
+    }
+}
+
+TEST(LangueAssistant, LeChoixDeLaListePrendEffetAvecSuivant)
+{
+    Assistant a;
+    a.Liste()->setCurrentIndex(1);
+    EXPECT_EQ(a.fenetre->windowTitle(), U("Mise à jour V3.8.0 de votre Zantrel"));
+    EXPECT_EQ(a.Ligne(2), U("Choix De la Langue"));
+    a.Suivant();
+    EXPECT_EQ(a.fenetre->GetLanguage(), 1);
+    EXPECT_EQ(a.Ligne(2), U("Hello"));
+    EXPECT_EQ(a.Compteur(), U("Step n° 2 of 12"));
+}
+
+TEST(LangueAssistant, RetourALaPage1RemplitLaListeAvecDeuxLangues)
+{
+    Assistant a;
+    a.Liste()->setCurrentIndex(1);
+    a.Suivant();
+    a.Precedent();
+    a.Suivant();
+    a.Precedent();
+    ASSERT_EQ(a.Liste()->count(), 2);
+    EXPECT_EQ(a.Liste()->itemText(0), U("Français"));
+    EXPECT_EQ(a.Liste()->itemText(1), U("English"));
+    EXPECT_EQ(a.Liste()->currentIndex(), 1);
+    EXPECT_FALSE(a.Liste()->isHidden());
+
+    // Beside the prompt, whatever the language's prompt length.
+    QLabel* invite = a.Label("LabelLigne4");
+    const int gauche = 8 + QFontMetrics(invite->font()).horizontalAdvance(invite->text()) + 10;
+    EXPECT_EQ(a.Liste()->pos(), QPoint(gauche, 214));
+}
+
+// Dark pixels of the window's picture area right of the narrow frame's edge: the PC.
+int PixelsSombresADroite(TFormMj& fenetre)
+{
+    const QImage rendu = fenetre.grab().toImage();
+    int sombres = 0;
+    for (int y = 144; y < 144 + 193; ++y)
+        for (int x = 32 + 226; x < 32 + 362; ++x)
+            sombres += qGray(rendu.pixel(x, y)) < 128;
+    return sombres;
+}
+
+TEST(ImageConnexion, Page3MontreLeDebutDeLImagePage4LImageEntiere)
+{
+    Assistant a;
+    a.fenetre->show();
+    QLabel* image = a.Label("ImageConnectAppareilaPC");
+    const QPixmap dessin = image->pixmap();
+    ASSERT_FALSE(dessin.isNull()) << "the JPEG picture did not load";
+    EXPECT_EQ(dessin.size(), QSize(362, 193));
+    EXPECT_EQ(a.fenetre->ImageFullWidth, 362);
+
+    a.AllerA(3);
+    EXPECT_FALSE(image->isHidden());
+    EXPECT_EQ(image->size(), QSize(226, 193));
+    EXPECT_EQ(PixelsSombresADroite(*a.fenetre), 0);
+    // Unscaled, from the top-left corner: the window shows the picture's first columns as they are.
+    const QImage rendu = a.fenetre->grab().toImage();
+    EXPECT_EQ(rendu.copy(32, 144, 226, 193), dessin.toImage().copy(0, 0, 226, 193).convertToFormat(rendu.format()));
+
+    a.Suivant();
+    EXPECT_EQ(image->size(), QSize(362, 193));
+    EXPECT_GT(PixelsSombresADroite(*a.fenetre), 200);
+
+    a.Precedent();
+    EXPECT_EQ(image->width(), 226);
+    a.Suivant();
+    a.Suivant();
+    EXPECT_TRUE(image->isHidden());
+    a.Precedent();
+    EXPECT_EQ(a.fenetre->Step, 4);
+    EXPECT_EQ(image->width(), 362);
+    EXPECT_FALSE(image->isHidden());
+}
+
+TEST(NavigationAssistant, AnnulerSurLaPage6RevientALaPage5SansDeconnecter)
+{
+    Assistant a;
+    a.ports->Brancher();
+    a.AllerA(5);
+    ASSERT_EQ(a.fenetre->Lien().OuvrirPort(), 0);
+    a.Suivant();
+    ASSERT_EQ(a.fenetre->Step, 6);
+    EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Annuler"));
+    EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
+    EXPECT_EQ(a.Timer()->interval(), 100);
+    EXPECT_EQ(a.Barre()->maximum(), 20);
+    EXPECT_TRUE(a.Barre()->isHidden());
+    EXPECT_EQ(a.Ligne(4), U("La connexion est établie à votre Zantrel."));
+    EXPECT_FALSE(a.LigneVisible(4));
+
+    a.Precedent();
+    EXPECT_EQ(a.fenetre->Step, 5);
+    EXPECT_EQ(a.Compteur(), U("Etape n° 5 sur 12"));
+    EXPECT_TRUE(a.fenetre->Lien().PortOuvert());
+    EXPECT_EQ(a.ligne->fermetures, 0);
+    EXPECT_EQ(a.Timer()->interval(), 100);
+    EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Précédent"));
+}
+
+TEST(NavigationAssistant, OuiSurLaPage12FermeLeLienEtAttendLAppareilSuivant)
+{
+    Assistant a;
+    a.ports->Brancher();
+    a.fenetre->SetLanguage(1);
+    a.AllerA(6);
+    ASSERT_EQ(a.fenetre->Lien().OuvrirPort(), 0);
+    a.fenetre->IndexEnregistrement = 57;
+    a.AllerA(12);
+    EXPECT_EQ(a.Titre(), U("succesful Programming"));
+    EXPECT_EQ(a.Label("LabelBarreProgression")->text(), U("Do you want update another Zantrel?"));
+    EXPECT_TRUE(a.Bouton("ButtonSuivant")->isHidden());
+    EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Yes "));
+    EXPECT_FALSE(a.Bouton("ButtonPrecedant")->isHidden());
+    EXPECT_EQ(a.Bouton("ButtonQuitter")->text(), U("&No"));
+    EXPECT_TRUE(a.Bouton("ButtonQuitter")->isEnabled());
+    a.Timer()->stop();
+
+    a.Precedent();
+    EXPECT_EQ(a.fenetre->Step, 5);
+    EXPECT_FALSE(a.fenetre->Lien().PortOuvert());
+    EXPECT_EQ(a.ligne->fermetures, 1);
+    EXPECT_TRUE(a.Timer()->isActive());
+    EXPECT_EQ(a.Timer()->interval(), 1000);
+    EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Before"));
+    EXPECT_EQ(a.Bouton("ButtonQuitter")->text(), U("E&xit"));
+    EXPECT_FALSE(a.Bouton("ButtonSuivant")->isHidden());
+    EXPECT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
+
+    // The next device's transfer starts again at the first record.
+    a.Suivant();
+    EXPECT_EQ(a.fenetre->IndexEnregistrement, 0);
+}
+
+TEST(NavigationAssistant, LesPagesDuSequenceur)
+{
+    Assistant a;
+    a.ports->Brancher();
+    a.AllerA(7);
+    a.fenetre->SousEtape = 4;
+    a.fenetre->ShowStep(7);
+    EXPECT_EQ(a.fenetre->SousEtape, 0u);
+    EXPECT_EQ(a.Titre(), U("Vérification de l'appareil"));
+    EXPECT_TRUE(a.Bouton("ButtonPrecedant")->isHidden());
+    EXPECT_FALSE(a.Bouton("ButtonQuitter")->isEnabled());
+    for (int n = 1; n <= 5; ++n)
+        EXPECT_FALSE(a.LigneVisible(n)) << n;
+
+    a.Barre()->setRange(0, 4633);
+    a.Timer()->stop();
+    a.fenetre->NextStep();
+    EXPECT_EQ(a.Titre(), U("Programmation de votre Zantrel"));
+    EXPECT_EQ(a.Label("LabelBarreProgression")->text(), U("Avancement de la mise à jour : 0.0 %"));
+    EXPECT_EQ(a.Ligne(5), U("Transmission du programme à votre Zantrel"));
+    EXPECT_FALSE(a.Barre()->isHidden());
+    EXPECT_EQ(a.Barre()->value(), 0);
+    EXPECT_TRUE(a.Timer()->isActive());
+    EXPECT_EQ(a.Timer()->interval(), 100);
+
+    // 9 and 10 have no page: only the counter moves.
+    a.fenetre->Step = 9;
+    a.fenetre->NextStep();
+    EXPECT_EQ(a.Compteur(), U("Etape n° 10 sur 12"));
+    EXPECT_EQ(a.Titre(), U("Programmation de votre Zantrel"));
+    EXPECT_TRUE(a.LigneVisible(5));
+
+    a.fenetre->NextStep();
+    EXPECT_EQ(a.Titre(), U("Programmation de votre Zantrel"));
+    EXPECT_EQ(a.Ligne(2), U("Votre Zantrel est en train d'être déconnecté, Veuillez patienter."));
+    EXPECT_EQ(a.Ligne(4), U("Vous pouvez débrancher maintenant en toute sécurité votre Zantrel."));
+    EXPECT_TRUE(a.LigneVisible(4));
+    EXPECT_FALSE(a.Label("LabelLigne4")->isEnabled());
+    EXPECT_TRUE(a.Barre()->isHidden());
+}
+
+TEST(NavigationAssistant, LAvancementNeDependNiDeLaLocaleNiDUneImageVide)
+{
+    Assistant a;
+    a.fenetre->SetLanguage(1);
+    a.Barre()->setRange(0, 0);
+    a.fenetre->Step = 8;
+    a.fenetre->ShowStep(8);
+    EXPECT_EQ(a.Label("LabelBarreProgression")->text(), U("Update progression : 0.0 %"));
+}
+
+// The box is modal, in the wizard's language, and the sequencer's ticks go on behind it.
+TEST(BoutonsAssistant, APropos)
+{
+    Assistant a;
+    a.ports->Brancher();
+    a.fenetre->SetLanguage(1);
+    a.fenetre->show();
+    a.AllerA(6);
+    a.Precedent();  // page 5, ticking every 100 ms
+    ASSERT_EQ(a.Timer()->interval(), 100);
+
+    QString titre;
+    bool auDessus = false;
+    int lecturesAvant = 0;
+    int lecturesPendant = 0;
+    QObject contexte;
+    QTimer::singleShot(0, &contexte, [&] {
+        auto* boite = qobject_cast<TFormAPropos*>(QApplication::activeModalWidget());
+        ASSERT_NE(boite, nullptr);
+        titre = boite->windowTitle();
+        auDessus = boite->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        lecturesAvant = a.ports->lectures;
+        QTimer::singleShot(450, &contexte, [&, boite] {
+            lecturesPendant = a.ports->lectures - lecturesAvant;
+            boite->close();
+        });
+    });
+    a.Bouton("ButtonAPropos")->click();
+
+    EXPECT_EQ(titre, U("About update"));
+    EXPECT_TRUE(auDessus);
+    EXPECT_GE(lecturesPendant, 2);
+    EXPECT_TRUE(a.fenetre->findChildren<TFormAPropos*>().isEmpty());
+}
+
+}  // namespace

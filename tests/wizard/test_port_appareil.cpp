@@ -1,0 +1,116 @@
+// Page 5 and the ticks of the waiting steps follow the device's port in the PC's port list.
+#include <gtest/gtest.h>
+
+#include "doublures.h"
+
+namespace {
+
+constexpr int COM_APPAREIL = 33;  // ttyUSB0, where the doubles put the bridge
+
+TEST(PortAppareil, Page5OffreLaConnexionQuandLAppareilEstBranche)
+{
+    Assistant a;
+    a.ports->Brancher();
+    a.AllerA(5);
+    EXPECT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
+    EXPECT_TRUE(a.LigneVisible(4));
+    EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
+
+    a.Suivant();
+    EXPECT_EQ(a.fenetre->Step, 6);
+}
+
+TEST(PortAppareil, Page5SansAppareilNeLaissePasPasser)
+{
+    Assistant a;
+    a.ports->Debrancher();
+    const int portAvant = a.fenetre->Lien().NumeroDuPort();
+    a.AllerA(5);
+    EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
+    EXPECT_FALSE(a.LigneVisible(4));
+    EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), portAvant) << "an ordinary port is not the device's";
+
+    a.Bouton("ButtonSuivant")->click();
+    EXPECT_EQ(a.fenetre->Step, 5);
+}
+
+TEST(PortAppareil, LesTopsDeLaPage5SuiventLeBranchement)
+{
+    Assistant a;
+    a.ports->Debrancher();
+    a.AllerA(5);
+    ASSERT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
+
+    a.ports->Brancher();
+    a.fenetre->TimerGestionSerieTimer();
+    EXPECT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
+    EXPECT_TRUE(a.LigneVisible(4));
+    EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
+
+    a.ports->Debrancher();
+    a.fenetre->TimerGestionSerieTimer();
+    EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
+    EXPECT_FALSE(a.LigneVisible(4));
+
+    // Pulled with nothing left at all: the choice falls to no port.
+    a.ports->Brancher();
+    a.fenetre->TimerGestionSerieTimer();
+    a.ports->valeurs.clear();
+    a.fenetre->TimerGestionSerieTimer();
+    EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
+}
+
+// A tick acts on a change of port only; an unchanged scan leaves the page alone.
+TEST(PortAppareil, UnTopSansChangementNeToucheARien)
+{
+    Assistant a;
+    a.ports->Brancher();
+    a.AllerA(5);
+    ASSERT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
+    a.Bouton("ButtonSuivant")->setEnabled(false);
+    a.Label("LabelLigne4")->hide();
+    const int lectures = a.ports->lectures;
+    a.fenetre->TimerGestionSerieTimer();
+    EXPECT_GT(a.ports->lectures, lectures) << "every tick scans again";
+    EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
+    EXPECT_FALSE(a.LigneVisible(4));
+}
+
+TEST(PortAppareil, LesTopsDesAutresPagesChoisissentLePortSansToucherSuivant)
+{
+    for (int etape : {1, 2, 3, 4}) {
+        SCOPED_TRACE(etape);
+        Assistant a;
+        a.ports->Debrancher();
+        a.AllerA(etape);
+        a.fenetre->TimerGestionSerieTimer();
+        const bool suivantActif = a.Bouton("ButtonSuivant")->isEnabled();
+        const bool ligne4 = a.LigneVisible(4);
+
+        a.ports->Brancher();
+        a.fenetre->TimerGestionSerieTimer();
+        EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
+        EXPECT_EQ(a.Bouton("ButtonSuivant")->isEnabled(), suivantActif);
+        EXPECT_EQ(a.LigneVisible(4), ligne4);
+
+        // Another ordinary port: not the device's, the link keeps the bridge's number.
+        a.ports->Debrancher();
+        a.fenetre->TimerGestionSerieTimer();
+        EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
+        EXPECT_EQ(a.Bouton("ButtonSuivant")->isEnabled(), suivantActif);
+    }
+}
+
+TEST(PortAppareil, LaPage12SuitLePortPourLAppareilSuivant)
+{
+    Assistant a;
+    a.ports->Debrancher();
+    a.AllerA(12);
+    a.fenetre->TimerGestionSerieTimer();
+    a.ports->Brancher();
+    a.fenetre->TimerGestionSerieTimer();
+    EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
+    EXPECT_TRUE(a.Bouton("ButtonSuivant")->isHidden());
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// TFormMj: the update wizard's main window. Its pages, the navigation between them and the
+// timer-driven sequencer that runs an update.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include <QString>
+#include <QWidget>
+
+#include "about/ouvreur_url.h"
+#include "link/Com_p07_v1_2.h"
+#include "wizard/version_mise_a_jour.h"
+
+class QTimer;
+class TConfPort;
+struct PaireTexte;
+
+namespace Ui {
+class FormMj;
+}
+
+// Kinds and buttons of the sequencer's modal questions.
+enum class GenreQuestion { Erreur, Information };
+enum class BoutonsQuestion { OuiNon, Ok };
+
+// Shows a modal question over the window; true when the user answered Yes (or OK).
+using PoseQuestion =
+    std::function<bool(QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte)>;
+
+// The question as a message box of the toolkit.
+bool PoserQuestionBoite(QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte);
+
+// What the window uses of the outside world; an empty member takes the platform's own.
+struct ServicesFormMj {
+    std::unique_ptr<LigneSerie> ligne;  // the device's serial line (the PC's ports, by COM number)
+    OuvreurUrl ouvreur;                 // hands the About box's links to the desktop
+    PoseQuestion question;              // the sequencer's questions (message boxes)
+};
+
+class TFormMj : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormMj(ServicesFormMj services = ServicesFormMj(), QWidget* owner = nullptr);
+    ~TFormMj() override;
+    TFormMj(const TFormMj&) = delete;
+    TFormMj& operator=(const TFormMj&) = delete;
+
+    // The port finder, made after the window at start-up; null until then (page 5 then finds no port).
+    void AssocierPorts(TConfPort* ports);
+    // The device link the window holds.
+    ComP07& Lien() { return Com; }
+
+    void ShowStep(int step);
+    void NextStep();
+    void SetLanguage(int language);
+    int GetLanguage() const;
+
+    void ButtonSuivantClick();
+    void ButtonPrecedantClick();
+    void ButtonQuitterClick();
+    void ButtonAProposClick();
+    void TimerGestionSerieTimer();
+
+    static constexpr int NB_ETAPES = 12;
+    static constexpr int VERSION_MAJEUR = ::VERSION_MAJEUR;
+    static constexpr int VERSION_MINEUR = ::VERSION_MINEUR;
+    static constexpr int VERSION_REVISION = ::VERSION_REVISION;
+
+    int Step = 1;
+    int Language = 0;
+    int ImageFullWidth = 0;
+
+    // Sequencer state: the sub-step of steps 7 and 11 and what the device reported at step 7.
+    unsigned SousEtape = 0;
+    std::uint32_t NumeroSerie = 0;
+    unsigned Variante = 0;
+    unsigned MajeurAppareil = 0;
+    unsigned MineurAppareil = 0;
+    unsigned RevisionAppareil = 0;
+    // Next record of the firmware image to send.
+    int IndexEnregistrement = 0;
+
+private:
+    // Page fillers, one per step that has a page.
+    void Page1();
+    void Page2();
+    void Page3();
+    void Page4();
+    void Page5();
+    void Page6();
+    void Page7();
+    void Page8();
+    void Page11();
+    void Page12();
+
+    // Follows the device's port on a tick of steps 1 to 5 and 12; on page 5 also keeps
+    // Next and the invitation line in step with it.
+    void SuivrePortAppareil(bool page5);
+
+    // A text pair in the current language, formatted with the product name.
+    QString Texte(const PaireTexte& paire) const;
+    QString Legende() const;  // "Mise à jour V3.8.0 de votre Zantrel"
+    void ActiverTimer();      // enables the timer, leaving a running one as it is
+
+    std::unique_ptr<Ui::FormMj> Controles;
+    // Made right after the controls; destroyed before them, which releases the device.
+    ComP07 Com;
+    QTimer* TimerGestionSerie = nullptr;  // owned by the window
+    TConfPort* Ports = nullptr;
+    OuvreurUrl Ouvreur;
+    PoseQuestion Question;
+};

@@ -1,0 +1,11 @@
+#include "wizard/dossier_systeme.h"
+
+std::string DossierSysteme()
+{
+    return "/etc";
+}
+
+char SeparateurChemin()
+{
+    return '/';
+}

@@ -1,0 +1,28 @@
+// The settings file: one language number, read once at start-up, never written.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+inline constexpr const char* NOM_FICHIER_REGLAGES = "ZantrelV1.CFG";
+inline constexpr std::size_t TAILLE_LUE_REGLAGES = 200;  // anything past these bytes is ignored
+
+// The language a settings text gives: the value between "=" and ";" after the key "Langue"
+// (or in the whole text without the key). Only the first TAILLE_LUE_REGLAGES bytes count and the
+// text ends at the first NUL. 0 when there is no valid integer.
+int LangueDesReglages(const char* octets, std::size_t taille);
+
+enum class EtatReglages {
+    Absent,     // no file: French
+    Lu,         // the file was read
+    Illisible,  // the file is there but cannot be opened
+};
+
+struct LectureReglages {
+    EtatReglages etat = EtatReglages::Absent;
+    int langue = 0;
+    std::string chemin;  // the file's full path
+};
+
+// Reads NOM_FICHIER_REGLAGES in dossier; an empty dossier means no file.
+LectureReglages LireReglages(const std::string& dossier);
