@@ -1,5 +1,5 @@
 # The two commands of the README, and the further checks.
-.PHONY: demo test run bench check-asan screenshots ports bootstrap build build-asan
+.PHONY: demo test run bench check-asan check-windows screenshots ports bootstrap build build-asan
 
 bootstrap:
 	@scripts/bootstrap
@@ -21,6 +21,10 @@ test: build
 
 check-asan: build-asan
 	@ctest --preset asan
+
+# The Windows layer, cross-built with MinGW-w64 and tested under Wine.
+check-windows:
+	@scripts/check-windows
 
 # The wizard on this PC's real serial ports.
 run: build
