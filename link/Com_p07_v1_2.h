@@ -69,7 +69,15 @@ public:
     static constexpr const char* MODELE = "P07";
     static constexpr const char* NOM_PRODUIT = "Zantrel";
 
+    // Values of Phase; there is no phase 1.
+    static constexpr int PHASE_AUCUNE = 0;
+    static constexpr int PHASE_PROGRAMMATION = 2;
+    static constexpr int PHASE_ECRITURE = 3;
+
 private:
+    int ErreurLigne() const;
+    int LireAcquit();
+
     std::unique_ptr<LigneSerie> Ligne;
     PoigneeSerie Port = PORT_INVALIDE;
     ReglagesSerie Reglages;

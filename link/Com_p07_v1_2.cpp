@@ -1,0 +1,419 @@
+#include "link/Com_p07_v1_2.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "link/chemin_port.h"
+#include "link/protocole.h"
+
+using namespace protocole;
+
+namespace {
+
+// Rates the PC side takes; anything else falls back to the bootloader's rate.
+constexpr int VITESSES_PC[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                               19200, 38400, 56000, 57600, 115200, 128000, 256000};
+
+bool VitessePcConnue(int bauds) {
+    for (int v : VITESSES_PC)
+        if (v == bauds) return true;
+    return false;
+}
+
+}  // namespace
+
+ComP07::ComP07() : ComP07(CreerLigneSerie([](int n) { return CheminPort(n); })) {}
+
+ComP07::ComP07(std::unique_ptr<LigneSerie> ligne)
+    : Ligne(ligne ? std::move(ligne) : CreerLigneSerie([](int n) { return CheminPort(n); })),
+      Reglages(),
+      ReglagesInitiaux(),
+      Delais(),
+      DelaisInitiaux() {
+    // 8 data bits, even parity checked, 1 stop bit, no handshake, DTR off, RTS on: the
+    // bootloader's line. Only BaudRate changes afterwards.
+    Reglages.DCBlength = sizeof(Reglages);
+    Reglages.BaudRate = VITESSE_INITIALE;
+    Reglages.fBinary = 1;
+    Reglages.fParity = 1;
+    Reglages.fOutxCtsFlow = 0;
+    Reglages.fOutxDsrFlow = 0;
+    Reglages.fDtrControl = DTR_CONTROL_DISABLE;
+    Reglages.fDsrSensitivity = 0;
+    Reglages.fTXContinueOnXoff = 0;
+    Reglages.fOutX = 0;
+    Reglages.fInX = 0;
+    Reglages.fErrorChar = 0;
+    Reglages.fNull = 0;
+    Reglages.fRtsControl = RTS_CONTROL_ENABLE;
+    Reglages.fAbortOnError = 0;
+    Reglages.XonLim = 100;
+    Reglages.XoffLim = 100;
+    Reglages.ByteSize = 8;
+    Reglages.Parity = EVENPARITY;
+    Reglages.StopBits = ONESTOPBIT;
+    Reglages.XonChar = 1;
+    Reglages.XoffChar = 2;
+    Reglages.ErrorChar = 4;
+    Reglages.EofChar = 0;
+    Reglages.EvtChar = 3;
+
+    Delais.ReadIntervalTimeout = DELAI_INTERVALLE_LECTURE_MS;
+    Delais.ReadTotalTimeoutMultiplier = DELAI_LECTURE_PAR_OCTET_MS;
+    Delais.ReadTotalTimeoutConstant = DELAI_LECTURE_CONSTANT_MS;
+    Delais.WriteTotalTimeoutMultiplier = DELAI_ECRITURE_PAR_OCTET_MS;
+    Delais.WriteTotalTimeoutConstant = DELAI_ECRITURE_CONSTANT_MS;
+}
+
+ComP07::~ComP07() {
+    Deconnecter();
+    FermerPort();
+}
+
+int ComP07::ErreurLigne() const { return Ligne->DerniereErreur(); }
+
+// ---- Serial line ----
+
+void ComP07::ChoisirPort(int numero) { NumeroPort = numero > 0 ? numero : 2; }
+
+int ComP07::OuvrirPort() {
+    if (FermerPort() != 0) return Resultat;
+
+    Port = Ligne->Ouvrir(NumeroPort);
+    if (Port == PORT_INVALIDE) return Resultat = ErreurLigne();
+    // From here a failure leaves the port open; the next FermerPort releases it.
+    if (!Ligne->LireReglages(Port, ReglagesInitiaux)) return Resultat = ErreurLigne();
+    ReglerVitessePC(VITESSE_INITIALE);
+    if (!Ligne->AppliquerReglages(Port, Reglages)) return Resultat = ErreurLigne();
+    if (!Ligne->LireDelais(Port, DelaisInitiaux)) return Resultat = ErreurLigne();
+    if (!Ligne->AppliquerDelais(Port, Delais)) return Resultat = ErreurLigne();
+    return Resultat = 0;
+}
+
+int ComP07::FermerPort() {
+    if (Port == PORT_INVALIDE) {
+        Resultat = 0;
+    } else {
+        // The farewell closes the port itself.
+        if (Connecte) Deconnecter();
+        if (Port != PORT_INVALIDE) {
+            Resultat = Ligne->Fermer(Port) ? 0 : ErreurLigne();
+            // A handle whose close failed is of no further use: keeping it would make every
+            // later open fail on the same close.
+            Port = PORT_INVALIDE;
+        }
+    }
+    Connecte = 0;
+    Phase = PHASE_AUCUNE;
+    return Resultat;
+}
+
+int ComP07::ReglerVitessePC(int bauds) {
+    Resultat = 0;
+    Reglages.BaudRate = VitessePcConnue(bauds) ? bauds : VITESSE_INITIALE;
+    if (Port != PORT_INVALIDE && !Ligne->AppliquerReglages(Port, Reglages))
+        Resultat = ErreurLigne();
+    return Resultat;
+}
+
+int ComP07::ViderLigne() {
+    if (Port == PORT_INVALIDE) return Resultat = ERR_PORT_FERME;
+    Attendre(DELAI_VIDAGE_MS);
+    return Resultat = Ligne->Purger(Port) ? 0 : ErreurLigne();
+}
+
+int ComP07::DernierResultat() const { return Resultat; }
+
+int ComP07::EcrireOctet(unsigned char octet) {
+    if (Port == PORT_INVALIDE) return Resultat = ERR_PORT_FERME;
+    return Resultat = Ligne->Ecrire(Port, &octet, 1) ? 0 : ErreurLigne();
+}
+
+int ComP07::EcrireTampon(const char* donnees, int longueur) {
+    if (Port == PORT_INVALIDE) return Resultat = ERR_PORT_FERME;
+    const std::size_t n = (donnees != nullptr && longueur > 0) ? static_cast<std::size_t>(longueur) : 0;
+    return Resultat = Ligne->Ecrire(Port, donnees, n) ? 0 : ErreurLigne();
+}
+
+int ComP07::LireOctet(unsigned* octet) {
+    if (Port == PORT_INVALIDE) return Resultat = ERR_PORT_FERME;
+    unsigned char recu = 0;
+    std::size_t lus = 0;
+    if (!Ligne->Lire(Port, &recu, &lus)) return Resultat = ErreurLigne();
+    if (lus == 0) return Resultat = ERR_DELAI;
+    *octet = recu;
+    return Resultat = 0;
+}
+
+void ComP07::Attendre(int ms) { Ligne->Dormir(ms); }
+
+// ---- Bootloader protocol ----
+
+int ComP07::LireAcquit() {
+    unsigned reponse = 0;
+    if (LireOctet(&reponse) != 0) return Resultat;
+    return Resultat = reponse == ACQUIT ? 0 : ERR_REPONSE;
+}
+
+int ComP07::Connecter(int secondes) {
+    if (Port == PORT_INVALIDE && OuvrirPort() != 0) return Resultat;
+
+    // Taken before the purge's wait, which counts against it.
+    const std::int64_t echeance =
+        static_cast<std::int64_t>(Ligne->Tic()) + 1000 * static_cast<std::int64_t>(secondes);
+    ViderLigne();
+    Resultat = 0;
+
+    unsigned reponse = 0;
+    bool tempsEcoule = false;
+    do {
+        if (EcrireOctet(CMD_CONNEXION) != 0) break;
+        const int lu = LireOctet(&reponse);
+        if (lu == 0 && reponse == REP_REFUS) {
+            ViderLigne();
+            Deconnecter();
+            FermerPort();
+        } else if (lu == ERR_DELAI) {
+            Resultat = 0;  // a silent device is asked again
+        } else if (lu != 0) {
+            ViderLigne();
+            Deconnecter();
+            FermerPort();
+        }
+        if (secondes != 0) tempsEcoule = static_cast<std::int64_t>(Ligne->Tic()) >= echeance;
+    } while (!tempsEcoule && Resultat == 0 && reponse != REP_CONNECTE);
+
+    if (reponse == REP_CONNECTE) {
+        Connecte = 1;
+        Resultat = 0;
+    } else {
+        Connecte = 0;
+        if (tempsEcoule) Resultat = ERR_DELAI;
+    }
+    return Resultat;
+}
+
+int ComP07::Deconnecter() {
+    if (Port == PORT_INVALIDE) return Resultat = ERR_PORT_FERME;
+    if (!Connecte) {
+        FermerPort();
+        return Resultat = 0;
+    }
+    ChangerVitesse(VITESSE_INITIALE);
+    Attendre(DELAI_AVANT_AU_REVOIR_MS);
+    if (EcrireOctet(CMD_AU_REVOIR) == 0) {
+        unsigned reponse = 0;
+        LireOctet(&reponse);
+    }
+    // One farewell only, answered or not.
+    Connecte = 0;
+    Phase = PHASE_AUCUNE;
+    return FermerPort();
+}
+
+int ComP07::ChangerVitesse(int bauds) {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    Resultat = 0;
+    std::uint16_t code = CodeVitesse(bauds);
+    int vitesse = bauds;
+    if (code == 0) {
+        code = CodeVitesse(VITESSE_INITIALE);
+        vitesse = VITESSE_INITIALE;
+    }
+    if (EcrireOctet(CMD_VITESSE) != 0 || EnvoyerHex(static_cast<unsigned char>(code >> 8)) != 0 ||
+        EnvoyerHex(static_cast<unsigned char>(code & 0xFF)) != 0)
+        return Resultat;
+
+    unsigned reponse = 0;
+    if (LireOctet(&reponse) != 0) return Resultat;
+    if (reponse != ACQUIT) return Resultat = ERR_REPONSE;
+
+    // The device sends a second byte, still at the old rate, before it switches.
+    unsigned suivant = 0;
+    LireOctet(&suivant);
+    Reglages.BaudRate = static_cast<decltype(Reglages.BaudRate)>(vitesse);
+    // The device has switched: a PC that could not follow must not report success.
+    return Resultat = Ligne->AppliquerReglages(Port, Reglages) ? 0 : ErreurLigne();
+}
+
+int ComP07::EntrerProgrammation() {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    if (EcrireOctet(CMD_PROGRAMMATION) != 0 || LireAcquit() != 0) return Resultat;
+    Phase = PHASE_PROGRAMMATION;
+    return Resultat;
+}
+
+int ComP07::LireModele(char modele[4]) {
+    modele[3] = '\0';
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    EcrireOctet(CMD_LIRE_MODELE);
+    for (int i = 0; i < 3 && Resultat == 0; ++i) {
+        unsigned valeur = 0;
+        if (LireHex(&valeur, true) == 0) modele[i] = static_cast<char>(valeur & 0xFF);
+    }
+    return Resultat;
+}
+
+int ComP07::VerifierModele() {
+    char modele[4] = {};
+    if (LireModele(modele) != 0) return Resultat;
+    return Resultat = std::strcmp(modele, MODELE) == 0 ? 0 : ERR_MODELE;
+}
+
+int ComP07::LireVariante(unsigned* valeur) {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    if (EcrireOctet(CMD_LIRE_VARIANTE) != 0) return Resultat;
+    return LireHex(valeur, true);
+}
+
+int ComP07::LireEeprom(int adresse, unsigned* valeur) {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    const unsigned a = static_cast<unsigned>(adresse);
+    if (EcrireOctet(CMD_LIRE_EEPROM) != 0 || EnvoyerHex(static_cast<unsigned char>(a >> 8)) != 0 ||
+        EnvoyerHex(static_cast<unsigned char>(a & 0xFF)) != 0)
+        return Resultat;
+    return LireHex(valeur, true);
+}
+
+int ComP07::EcrireEeprom(int adresse, int valeur) {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    const unsigned a = static_cast<unsigned>(adresse);
+    if (EcrireOctet(CMD_ECRIRE_EEPROM) != 0 ||
+        EnvoyerHex(static_cast<unsigned char>(a >> 8)) != 0 ||
+        EnvoyerHex(static_cast<unsigned char>(a & 0xFF)) != 0 ||
+        EnvoyerHex(static_cast<unsigned char>(valeur & 0xFF)) != 0)
+        return Resultat;
+    // The device acknowledges once the cell is written.
+    Attendre(DELAI_ECRITURE_EEPROM_MS);
+    return LireAcquit();
+}
+
+int ComP07::LireMotEeprom(int adresse, int* valeur) {
+    unsigned octet = 0;
+    if (LireEeprom(adresse, &octet) != 0) return Resultat;
+    *valeur = static_cast<int>(octet);
+    if (LireEeprom(adresse + 1, &octet) != 0) return Resultat;
+    *valeur += static_cast<int>(octet) * 256;
+    return Resultat;
+}
+
+int ComP07::LireNumeroSerie(unsigned* numero) {
+    int mot = 0;
+    if (LireMotEeprom(EEPROM_NUMERO_SERIE, &mot) != 0) return Resultat;
+    *numero = static_cast<unsigned>(mot);
+    if (LireMotEeprom(EEPROM_NUMERO_SERIE + 2, &mot) != 0) return Resultat;
+    *numero += static_cast<unsigned>(mot) * 65536u;
+    return Resultat;
+}
+
+int ComP07::LireVersion(unsigned* majeur, unsigned* mineur, unsigned* revision) {
+    if (LireEeprom(EEPROM_MAJEUR, majeur) != 0 || LireEeprom(EEPROM_MINEUR, mineur) != 0)
+        return Resultat;
+    return LireEeprom(EEPROM_REVISION, revision);
+}
+
+int ComP07::EcrireVersion(int majeur, int mineur, int revision) {
+    if (EcrireEeprom(EEPROM_MAJEUR, majeur) != 0 || EcrireEeprom(EEPROM_MINEUR, mineur) != 0)
+        return Resultat;
+    return EcrireEeprom(EEPROM_REVISION, revision);
+}
+
+int ComP07::PreparerEcriture() {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    if (Phase != PHASE_PROGRAMMATION) return Resultat = ERR_PAS_EN_PROGRAMMATION;
+
+    int echec = EcrireOctet(CMD_PREPARER);
+    if (echec == 0) {
+        // The device erases before it answers.
+        Attendre(DELAI_PREPARATION_MS);
+        unsigned reponse = 0;
+        echec = LireOctet(&reponse);
+        if (echec == 0) {
+            if (reponse == ACQUIT)
+                Phase = PHASE_ECRITURE;
+            else
+                echec = ERR_REPONSE;
+        }
+    }
+    Attendre(DELAI_PREPARATION_MS);
+    const int vidage = ViderLigne();
+    return Resultat = echec != 0 ? echec : vidage;
+}
+
+int ComP07::EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    if (Phase != PHASE_ECRITURE) return Resultat = ERR_ETAT_OU_BLOC;
+    if (adresse < ADRESSE_BLOC_MIN || adresse > ADRESSE_BLOC_MAX) return Resultat = ERR_ADRESSE;
+    // In this order; the size test first keeps the row test clear of overflow.
+    const unsigned debutRangee = adresse & ~(TAILLE_RANGEE - 1);
+    if (nbMots > MOTS_BLOC_MAX || (adresse & 1u) != 0 ||
+        adresse + 2 * nbMots > debutRangee + TAILLE_RANGEE)
+        return Resultat = ERR_ETAT_OU_BLOC;
+    if (nbMots > 0 && mots == nullptr) return Resultat = ERR_ETAT_OU_BLOC;
+
+    const unsigned char a0 = static_cast<unsigned char>(adresse & 0xFF);
+    const unsigned char a1 = static_cast<unsigned char>((adresse >> 8) & 0xFF);
+    const unsigned char a2 = static_cast<unsigned char>((adresse >> 16) & 0xFF);
+    const unsigned char a3 = static_cast<unsigned char>((adresse >> 24) & 0xFF);
+    if (EcrireOctet(CMD_ECRIRE_BLOC) == 0 &&
+        EnvoyerHex(static_cast<unsigned char>(2 * nbMots)) == 0 &&
+        EnvoyerHex(a0 ^ CLE_K0) == 0 && EnvoyerHex(a1 ^ CLE_K1) == 0 &&
+        EnvoyerHex(a2 ^ CLE_K0) == 0 && EnvoyerHex(a3 ^ CLE_K1) == 0) {
+        for (unsigned i = 0; i < nbMots && Resultat == 0; ++i) {
+            if (EnvoyerHex(static_cast<unsigned char>((mots[i] & 0xFF) ^ CLE_K0)) == 0)
+                EnvoyerHex(static_cast<unsigned char>(((mots[i] >> 8) & 0xFF) ^ CLE_K1));
+        }
+    }
+    const int envoi = Resultat;
+
+    // The reply is read even after a failed send, so that a late answer does not linger.
+    unsigned reponse = 0;
+    if (LireOctet(&reponse) != 0) return Resultat;
+    if (reponse != ACQUIT) {
+        ViderLigne();
+        return Resultat = ERR_REPONSE;
+    }
+    // A block that did not all go out is not written, whatever came back.
+    return Resultat = envoi;
+}
+
+int ComP07::TerminerProgrammation() {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    if (Phase != PHASE_ECRITURE) return Resultat = ERR_ETAT_OU_BLOC;
+    ChangerVitesse(VITESSE_INITIALE);
+    if (EcrireOctet(CMD_TERMINER) != 0 || LireAcquit() != 0) return Resultat;
+    Connecte = 0;
+    Phase = PHASE_AUCUNE;
+    return Resultat;
+}
+
+int ComP07::EnvoyerHex(unsigned char octet) {
+    char paire[3];
+    std::snprintf(paire, sizeof(paire), "%02X", static_cast<unsigned>(octet));
+    return EcrireTampon(paire, 2);
+}
+
+int ComP07::LireHex(unsigned* valeur, bool acquitter) {
+    if (!Connecte) return Resultat = ERR_NON_CONNECTE;
+    unsigned premier = 0;
+    unsigned second = 0;
+    if (LireOctet(&premier) != 0) return Resultat;
+    if (acquitter && EcrireOctet(ACQUIT) != 0) return Resultat;
+    if (LireOctet(&second) != 0) return Resultat;
+    if (acquitter && EcrireOctet(ACQUIT) != 0) return Resultat;
+    *valeur = static_cast<unsigned>(HexVersOctet(premier, second));
+    return Resultat = 0;
+}
+
+int ComP07::HexVersOctet(unsigned car1, unsigned car2) {
+    // No checking: lower case and non-digits give whatever the subtraction gives.
+    auto valeur = [](unsigned c) {
+        const int v = static_cast<int>(c & 0xFFu);
+        return v <= 0x39 ? v - 0x30 : v - 0x37;
+    };
+    return 16 * valeur(car1) + valeur(car2);
+}
+
+const char* ComP07::NomProduit() { return NOM_PRODUIT; }

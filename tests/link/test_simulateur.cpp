@@ -1,0 +1,208 @@
+// The link against the simulated device: a whole update byte for byte, and a device that
+// misbehaves or goes away.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/Com_p07_v1_2.h"
+#include "sim/simulateur.h"
+#include "tests/link/pty_temoin.h"
+
+namespace {
+
+// "> 80" for the PC's bytes, "< 81" for the device's: readable when the orders differ.
+class Echanges {
+public:
+    void Pc(int octet) { Noter('>', octet); }
+    void PcHex(int valeur) {
+        char paire[3];
+        std::snprintf(paire, sizeof paire, "%02X", valeur);
+        Pc(paire[0]);
+        Pc(paire[1]);
+    }
+    void Ap(int octet) { Noter('<', octet); }
+    // The device's pair, each character acknowledged by the PC.
+    void ApHex(int valeur) {
+        char paire[3];
+        std::snprintf(paire, sizeof paire, "%02X", valeur);
+        for (int i = 0; i < 2; ++i) {
+            Ap(paire[i]);
+            Pc(0x84);
+        }
+    }
+    void LireEeprom(int adresse, int valeur) {
+        Pc(0x89);
+        PcHex(adresse >> 8);
+        PcHex(adresse & 0xFF);
+        ApHex(valeur);
+    }
+    void EcrireEeprom(int adresse, int valeur) {
+        Pc(0x8B);
+        PcHex(adresse >> 8);
+        PcHex(adresse & 0xFF);
+        PcHex(valeur);
+        Ap(0x84);
+    }
+    const std::string& Texte() const { return texte_; }
+
+    static std::string DeLaTrace(const std::vector<OctetTrace>& trace) {
+        Echanges e;
+        for (const OctetTrace& o : trace) e.Noter(o.versAppareil ? '>' : '<', o.octet);
+        return e.texte_;
+    }
+
+private:
+    void Noter(char sens, int octet) {
+        char t[8];
+        std::snprintf(t, sizeof t, "%c %02X\n", sens, octet & 0xFF);
+        texte_ += t;
+    }
+    std::string texte_;
+};
+
+std::unique_ptr<ComP07> LienVersSimulateur(const Simulateur& sim) {
+    return LienVers(sim.CheminEsclave());
+}
+
+// The device notes its last reply just after sending it.
+void LaisserLaTraceSeFinir() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+
+}  // namespace
+
+TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
+    OptionsSimulateur options;
+    options.rapide = true;
+    Simulateur sim(options);
+    ASSERT_TRUE(sim.Demarrer());
+    auto lien = LienVersSimulateur(sim);
+
+    unsigned variante = 0, numero = 0, majeur = 0, mineur = 0, revision = 0, langue = 0;
+    const unsigned bloc1[4] = {0x1234, 0x5678, 0x9ABC, 0xDEF0};
+    const unsigned bloc2[2] = {0xBEEF, 0x0102};
+    ASSERT_EQ(lien->Connecter(1), 0);
+    EXPECT_EQ(lien->VerifierModele(), 0);
+    EXPECT_EQ(lien->LireVariante(&variante), 0);
+    EXPECT_EQ(lien->LireNumeroSerie(&numero), 0);
+    EXPECT_EQ(lien->LireVersion(&majeur, &mineur, &revision), 0);
+    ASSERT_EQ(lien->ChangerVitesse(115200), 0);
+    EXPECT_EQ(sim.VitesseCourante(), 115200);
+    ASSERT_EQ(lien->EntrerProgrammation(), 0);
+    ASSERT_EQ(lien->PreparerEcriture(), 0);
+    EXPECT_EQ(lien->EcrireBloc(0x1000, 4, bloc1), 0);
+    EXPECT_EQ(lien->EcrireBloc(0x107C, 2, bloc2), 0);  // ends on the row's last byte
+    EXPECT_EQ(lien->EcrireVersion(3, 8, 0), 0);
+    EXPECT_EQ(lien->LireEeprom(15, &langue), 0);
+    EXPECT_EQ(lien->EcrireEeprom(15, 1), 0);
+    EXPECT_EQ(lien->TerminerProgrammation(), 0);
+    EXPECT_EQ(lien->Deconnecter(), 0);
+    EXPECT_FALSE(lien->PortOuvert());
+    LaisserLaTraceSeFinir();
+
+    EXPECT_EQ(variante, 1u);
+    EXPECT_EQ(numero, 123456789u);
+    EXPECT_EQ(majeur * 100 + mineur * 10 + revision, 370u);
+    EXPECT_EQ(langue, 0xFFu);
+
+    Echanges e;
+    e.Pc(0x80);
+    e.Ap(0x81);
+    e.Pc(0x86);
+    for (int c : {'P', '0', '7'}) e.ApHex(c);
+    e.Pc(0x87);
+    e.ApHex(1);
+    for (int a : {0x3F8, 0x3F9, 0x3FA, 0x3FB}) e.LireEeprom(a, (123456789 >> (8 * (a - 0x3F8))) & 0xFF);
+    e.LireEeprom(0x3FD, 3);
+    e.LireEeprom(0x3FE, 7);
+    e.LireEeprom(0x3FC, 0);
+    e.Pc(0x9E);
+    e.PcHex(0x00);
+    e.PcHex(0x44);
+    e.Ap(0x84);
+    e.Ap(0x84);
+    e.Pc(0x83);
+    e.Ap(0x84);
+    e.Pc(0x90);
+    e.Ap(0x84);
+    // Blocks: count, address and data XORed with 4E on even bytes, D3 on odd ones.
+    e.Pc(0x9F);
+    e.PcHex(0x08);
+    for (int o : {0x00 ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3}) e.PcHex(o);
+    for (int o : {0x34 ^ 0x4E, 0x12 ^ 0xD3, 0x78 ^ 0x4E, 0x56 ^ 0xD3, 0xBC ^ 0x4E, 0x9A ^ 0xD3,
+                  0xF0 ^ 0x4E, 0xDE ^ 0xD3})
+        e.PcHex(o);
+    e.Ap(0x84);
+    e.Pc(0x9F);
+    e.PcHex(0x04);
+    for (int o : {0x7C ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3, 0xEF ^ 0x4E, 0xBE ^ 0xD3, 0x02 ^ 0x4E,
+                  0x01 ^ 0xD3})
+        e.PcHex(o);
+    e.Ap(0x84);
+    e.EcrireEeprom(0x3FD, 3);
+    e.EcrireEeprom(0x3FE, 8);
+    e.EcrireEeprom(0x3FC, 0);
+    e.LireEeprom(0x00F, 0xFF);
+    e.EcrireEeprom(0x00F, 1);
+    e.Pc(0x9E);
+    e.PcHex(0x03);
+    e.PcHex(0x40);
+    e.Ap(0x84);
+    e.Ap(0x84);
+    e.Pc(0x91);
+    e.Ap(0x84);
+    EXPECT_EQ(Echanges::DeLaTrace(sim.Trace()), e.Texte());
+
+    const std::vector<std::uint8_t> memoire = sim.MemoireProgramme();
+    EXPECT_EQ(std::vector<std::uint8_t>(memoire.begin() + 0x1000, memoire.begin() + 0x1009),
+              (std::vector<std::uint8_t>{0x34, 0x12, 0x78, 0x56, 0xBC, 0x9A, 0xF0, 0xDE, 0xFF}));
+    EXPECT_EQ(std::vector<std::uint8_t>(memoire.begin() + 0x107C, memoire.begin() + 0x1080),
+              (std::vector<std::uint8_t>{0xEF, 0xBE, 0x02, 0x01}));
+    const std::vector<std::uint8_t> eeprom = sim.Eeprom();
+    EXPECT_EQ(eeprom[1021], 3);
+    EXPECT_EQ(eeprom[1022], 8);
+    EXPECT_EQ(eeprom[1020], 0);
+    EXPECT_EQ(eeprom[15], 1);
+    EXPECT_FALSE(sim.Connecte());
+    EXPECT_EQ(sim.VitesseCourante(), 9600);
+    for (const std::string& a : sim.Anomalies()) ADD_FAILURE() << a;
+}
+
+TEST(AppareilFautif, ModeleEtrangerPuisSilence) {
+    OptionsSimulateur options;
+    options.rapide = true;
+    options.identite.modele = "P08";
+    options.fautes.silencieuxDepuis = 3;  // answers the connection and the model only
+    Simulateur sim(options);
+    ASSERT_TRUE(sim.Demarrer());
+    auto lien = LienVersSimulateur(sim);
+    ASSERT_EQ(lien->Connecter(1), 0);
+    EXPECT_EQ(lien->VerifierModele(), ERR_MODELE);
+    unsigned variante = 77;
+    EXPECT_EQ(lien->LireVariante(&variante), ERR_DELAI);
+    EXPECT_EQ(variante, 77u);
+    EXPECT_EQ(lien->EstConnecte(), 1);  // a failed exchange leaves the state alone
+}
+
+TEST(AppareilFautif, UnAppareilDebrancheEnCoursDeTransfertEstSignaleAussitot) {
+    OptionsSimulateur options;
+    options.rapide = true;
+    options.fautes.raccrocherApresBlocs = 1;
+    Simulateur sim(options);
+    ASSERT_TRUE(sim.Demarrer());
+    auto lien = LienVersSimulateur(sim);
+    const unsigned mots[2] = {1, 2};
+    ASSERT_EQ(lien->Connecter(1), 0);
+    ASSERT_EQ(lien->EntrerProgrammation(), 0);
+    ASSERT_EQ(lien->PreparerEcriture(), 0);
+    ASSERT_EQ(lien->EcrireBloc(0x800, 2, mots), 0);
+    int r = 0;
+    EXPECT_LT(DureeMs([&] { r = lien->EcrireBloc(0x804, 2, mots); }), 700);
+    EXPECT_GT(r, 0);
+    EXPECT_LT(r, 100000);
+    lien->Deconnecter();
+    EXPECT_FALSE(lien->PortOuvert());
+    EXPECT_EQ(lien->EstConnecte(), 0);
+}
