@@ -14,7 +14,8 @@ build-asan: bootstrap
 
 # A whole update against the simulated device.
 demo: build
-	@build/bench/zantrel_demo --auto --answer no
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then export QT_QPA_PLATFORM=offscreen; fi; \
+	build/bench/zantrel_demo --auto --answer no
 
 test: build
 	@ctest --preset default

@@ -1,0 +1,109 @@
+// A whole update through the real wizard, against the simulated device on a pseudo-terminal
+// (or a device file given with --device).
+//
+// usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH] [--version M.m.r] [--pause MS]
+//   --auto      click through every page and answer every question without a person
+//   --answer    the answer to the wizard's questions (default no); page 12 is always answered No
+//   --device    the device's serial port, in place of the built-in simulator
+//   --version   the firmware version the simulated device reports (default 3.7.0)
+//   --pause     how long each page stays before Next is clicked, in ms (default 300)
+// Prints one line per page shown and per question; exits 0 once page 12 is reached and answered No.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QApplication>
+#include <QTimer>
+
+#include "bench/pilote_auto.h"
+#include "link/protocole.h"
+#include "sim/simulateur.h"
+#include "wizard/demarrage.h"
+
+namespace {
+
+constexpr int DELAI_MAXIMUM_MS = 10 * 60 * 1000;  // a demo that hangs must still end
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH] [--version M.m.r] [--pause MS]\n");
+    return 2;
+}
+
+bool LireVersion(const char* texte, IdentiteAppareil& identite)
+{
+    return std::sscanf(texte, "%u.%u.%u", &identite.majeur, &identite.mineur, &identite.revision) == 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    PiloteAuto::Options options;
+    options.automatique = false;
+    options.pauseMs = 300;
+    std::string appareil;
+    OptionsSimulateur simulation;
+    for (int i = 1; i < argc; ++i) {
+        const bool suite = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--auto"))
+            options.automatique = true;
+        else if (!std::strcmp(argv[i], "--answer") && suite && (!std::strcmp(argv[i + 1], "yes") || !std::strcmp(argv[i + 1], "no")))
+            options.repondreOui = !std::strcmp(argv[++i], "yes");
+        else if (!std::strcmp(argv[i], "--device") && suite)
+            appareil = argv[++i];
+        else if (!std::strcmp(argv[i], "--version") && suite && LireVersion(argv[i + 1], simulation.identite))
+            ++i;
+        else if (!std::strcmp(argv[i], "--pause") && suite)
+            options.pauseMs = std::atoi(argv[++i]);
+        else
+            return Usage();
+    }
+    options.journal = [](const QString& ligne) {
+        std::printf("%s\n", ligne.toUtf8().constData());
+        std::fflush(stdout);
+    };
+
+    int nombreArguments = 1;
+    QApplication application(nombreArguments, argv);
+
+    std::optional<Simulateur> simulateur;
+    if (appareil.empty()) {
+        simulation.surAnomalie = [](const std::string& anomalie) {
+            std::fprintf(stderr, "simulated device: %s\n", anomalie.c_str());
+        };
+        simulateur.emplace(simulation);
+        if (!simulateur->Demarrer()) {
+            std::fprintf(stderr, "zantrel_demo: cannot start the simulated device\n");
+            return 1;
+        }
+        appareil = simulateur->CheminEsclave();
+        std::printf("simulated device on %s, version %u.%u.%u\n", appareil.c_str(), simulation.identite.majeur,
+                    simulation.identite.mineur, simulation.identite.revision);
+    }
+
+    PiloteAuto pilote(options);
+    ServicesDemarrage services;
+    services.fenetre.ligne = LigneVers(appareil);
+    services.fenetre.question = pilote.Question();
+    services.ports = PortsAvecPont();
+    services.erreur = [](const QString& message) { std::fprintf(stderr, "error: %s\n", message.toUtf8().constData()); };
+    pilote.Surveiller();
+    QTimer::singleShot(DELAI_MAXIMUM_MS, [] {
+        std::fprintf(stderr, "zantrel_demo: no end after %d s\n", DELAI_MAXIMUM_MS / 1000);
+        QApplication::exit(3);
+    });
+    Demarrer(std::move(services));
+
+    if (simulateur) {
+        simulateur->Arreter();
+        for (const std::string& anomalie : simulateur->Anomalies())
+            std::fprintf(stderr, "simulated device noticed: %s\n", anomalie.c_str());
+        const std::vector<std::uint8_t> eeprom = simulateur->Eeprom();
+        std::printf("device now holds version %u.%u.%u, %d blocks written\n", eeprom[protocole::EEPROM_MAJEUR],
+                    eeprom[protocole::EEPROM_MINEUR], eeprom[protocole::EEPROM_REVISION], simulateur->BlocsEcrits());
+    }
+    return pilote.FinAtteinte() ? 0 : 1;
+}

@@ -1,0 +1,112 @@
+#include "bench/pilote_auto.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include "link/chemin_port.h"
+
+namespace {
+
+class PortsPont : public SourcePorts {
+public:
+    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
+    {
+        valeurs = {{"\\Device\\Silabser0", TYPE_TEXTE, "COM" + std::to_string(COM_APPAREIL)}};
+        return LecturePorts::Lue;
+    }
+};
+
+// The step number shown by the counter ("Etape n° 8 sur 12" or "Step n° 8 of 12").
+int EtapeAffichee(const QString& compteur)
+{
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("(\\d+)")).match(compteur);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+QString UneLigne(QString texte)
+{
+    return texte.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QStringLiteral(" | "));
+}
+
+}  // namespace
+
+std::unique_ptr<SourcePorts> PortsAvecPont()
+{
+    return std::make_unique<PortsPont>();
+}
+
+std::unique_ptr<LigneSerie> LigneVers(const std::string& cheminAppareil)
+{
+    return CreerLigneSerie([cheminAppareil](int numero) {
+        return numero == COM_APPAREIL ? cheminAppareil : CheminPort(numero);
+    });
+}
+
+PiloteAuto::PiloteAuto(Options options) : Opt(std::move(options))
+{
+    Sondage.setInterval(5);
+    connect(&Sondage, &QTimer::timeout, this, [this] { Sonder(); });
+}
+
+PoseQuestion PiloteAuto::Question()
+{
+    return [this](QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte) {
+        const bool ouiNon = boutons == BoutonsQuestion::OuiNon;
+        bool reponse = true;
+        if (!Opt.automatique)
+            reponse = PoserQuestionBoite(fenetre, genre, boutons, texte);
+        else if (ouiNon)
+            reponse = Opt.repondreOui;
+        const QString genreTexte = genre == GenreQuestion::Erreur ? QStringLiteral("error") : QStringLiteral("information");
+        const QString reponseTexte = !ouiNon ? QStringLiteral("OK") : reponse ? QStringLiteral("Yes") : QStringLiteral("No");
+        Opt.journal(QStringLiteral("question (%1): %2 -> %3").arg(genreTexte, UneLigne(texte), reponseTexte));
+        return reponse;
+    };
+}
+
+void PiloteAuto::Surveiller()
+{
+    Horloge.start();
+    Sondage.start();
+}
+
+void PiloteAuto::Sonder()
+{
+    if (!Fenetre) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<TFormMj*>(w); f && f->isVisible())
+                Fenetre = f;
+        if (!Fenetre)
+            return;
+    }
+    auto* compteur = Fenetre->findChild<QLineEdit*>(QStringLiteral("EditEtape"));
+    auto* titre = Fenetre->findChild<QLabel*>(QStringLiteral("LabelTitreEtape"));
+    auto* suivant = Fenetre->findChild<QPushButton*>(QStringLiteral("ButtonSuivant"));
+    auto* quitter = Fenetre->findChild<QPushButton*>(QStringLiteral("ButtonQuitter"));
+    if (!compteur || !titre || !suivant || !quitter)
+        return;
+
+    const int etape = EtapeAffichee(compteur->text());
+    if (compteur->text() != DernierCompteur) {
+        DernierCompteur = compteur->text();
+        DepuisPage = Horloge.elapsed();
+        Instants[etape] = DepuisPage;
+        Opt.journal(QStringLiteral("page %1: %2").arg(etape).arg(titre->text()));
+        if (surPage)
+            surPage(etape);
+    }
+    if (!Opt.automatique || Horloge.elapsed() - DepuisPage < Opt.pauseMs)
+        return;
+
+    if (etape >= 1 && etape <= 5 && suivant->isVisible() && suivant->isEnabled()) {
+        DepuisPage = Horloge.elapsed();
+        suivant->click();
+    } else if (etape == 12 && !Fin) {
+        Fin = true;
+        Opt.journal(QStringLiteral("page 12 answered: %1").arg(quitter->text().remove(QLatin1Char('&'))));
+        quitter->click();
+    }
+}

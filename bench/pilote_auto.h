@@ -1,0 +1,61 @@
+// Drives the wizard as a user would, for the demo and the benchmark: clicks through the pages,
+// answers the questions, and tells each page and question as it comes.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include "link/ligne_serie.h"
+#include "ports/source_ports.h"
+#include "wizard/TFormMj.h"
+
+// The PC's port list with one port: the device's bridge, as COM33.
+inline constexpr int COM_APPAREIL = 33;
+std::unique_ptr<SourcePorts> PortsAvecPont();
+
+// The serial line with COM33 pointing at a device file (a pseudo-terminal or a real port).
+std::unique_ptr<LigneSerie> LigneVers(const std::string& cheminAppareil);
+
+class PiloteAuto : public QObject {
+public:
+    struct Options {
+        bool automatique = true;   // click Next and answer questions without a person
+        bool repondreOui = false;  // the answer to every question
+        int pauseMs = 0;           // how long each page stays before Next is clicked
+        std::function<void(const QString& ligne)> journal;  // one line per page and question
+    };
+
+    explicit PiloteAuto(Options options);
+
+    // The question box the wizard is given: tells the question, then answers it (or, without
+    // automatique, hands it to the toolkit's box).
+    PoseQuestion Question();
+    // Starts watching for the wizard's window; call before the message loop runs.
+    void Surveiller();
+
+    // True once page 12 has been shown and answered No.
+    bool FinAtteinte() const { return Fin; }
+    // Milliseconds since Surveiller() at which each step's page was last shown.
+    const std::map<int, qint64>& InstantsPages() const { return Instants; }
+    // Called with the step number each time a page is shown.
+    std::function<void(int etape)> surPage;
+
+private:
+    void Sonder();
+
+    Options Opt;
+    QTimer Sondage;
+    QElapsedTimer Horloge;
+    QPointer<TFormMj> Fenetre;
+    QString DernierCompteur;
+    qint64 DepuisPage = 0;
+    bool Fin = false;
+    std::map<int, qint64> Instants;
+};
