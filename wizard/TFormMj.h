@@ -2,7 +2,9 @@
 // timer-driven sequencer that runs an update.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -11,6 +13,8 @@
 
 #include "about/ouvreur_url.h"
 #include "link/Com_p07_v1_2.h"
+#include "wizard/ecritures_comp07.h"
+#include "wizard/parcours_image.h"
 #include "wizard/version_mise_a_jour.h"
 
 class QTimer;
@@ -39,7 +43,15 @@ struct ServicesFormMj {
     PoseQuestion question;              // the sequencer's questions (message boxes)
 };
 
-class TFormMj : public QWidget {
+// A notice the window posts to itself: its number, and the one value it carries.
+struct MessageFenetre {
+    int Msg = 0;
+    int WParam = 0;
+    int LParam = 0;  // always 0
+};
+
+// The walk over the firmware image reaches the window through FenetreParcours.
+class TFormMj : public QWidget, private FenetreParcours {
     Q_OBJECT
 
 public:
@@ -64,6 +76,35 @@ public:
     void ButtonAProposClick();
     void TimerGestionSerieTimer();
 
+    // Notices. Posting queues the notice and schedules its handling once the current handler
+    // returns; a tick handles any pending notice first and then does no work of its own, so the
+    // sequencer always sees the step a notice leads to.
+    void PosterNotice(int msg, int wParam = 0);
+    // Handles every pending notice, in order; true when the tick must not work (one was handled,
+    // or a handler is still running its question).
+    bool TraiterNotices();
+    std::size_t NoticesEnAttente() const { return Notices.size(); }
+
+    void OnEtapeSuivante(const MessageFenetre& message);
+    void OnEchecTransmission(const MessageFenetre& message);
+    void OnEchecConnexion(const MessageFenetre& message);
+    void OnRefusAppareil(const MessageFenetre& message);
+
+    // The walk over the firmware image (its record index, its record table).
+    ParcoursImage& Parcours() { return ParcoursEnregistrements; }
+    const ParcoursImage& Parcours() const { return ParcoursEnregistrements; }
+
+    static constexpr int MSG_ECHEC_TRANSMISSION = 1025;
+    static constexpr int MSG_ECHEC_CONNEXION = 1029;
+    static constexpr int MSG_ETAPE_SUIVANTE = 1030;
+    static constexpr int MSG_REFUS_APPAREIL = 1031;
+
+    // Why MSG_REFUS_APPAREIL refuses the device.
+    static constexpr int REFUS_MODELE = 0;
+    static constexpr int REFUS_VERSION_INSTALLEE = 2;
+    static constexpr int REFUS_VARIANTE = 3;
+    static constexpr int REFUS_LOGICIEL_INCOMPATIBLE = 6;
+
     static constexpr int NB_ETAPES = 12;
     static constexpr int VERSION_MAJEUR = ::VERSION_MAJEUR;
     static constexpr int VERSION_MINEUR = ::VERSION_MINEUR;
@@ -80,8 +121,6 @@ public:
     unsigned MajeurAppareil = 0;
     unsigned MineurAppareil = 0;
     unsigned RevisionAppareil = 0;
-    // Next record of the firmware image to send.
-    int IndexEnregistrement = 0;
 
 private:
     // Page fillers, one per step that has a page.
@@ -100,6 +139,28 @@ private:
     // Next and the invitation line in step with it.
     void SuivrePortAppareil(bool page5);
 
+    // The work of one tick at steps 6, 7, 10 and 11; steps 8 and 9 are the walk's.
+    void EtapeConnexion();
+    void EtapeVerification();
+    void EtapeLangue();
+    void EtapeDeconnexion();
+    // A link operation failed: the transmission-problem question follows.
+    void EchecTransmission(int resultat, bool intervalleAttente = true);
+    void RefuserAppareil(int raison);
+    // After a refusal or failure question: Yes waits on page 5 for a device, No ends.
+    void Reprendre(bool oui);
+
+    // FenetreParcours: what the walk changes on the window.
+    void DefinirEtape(int etape) override;
+    void RemettreSousEtape() override;
+    void DefinirIntervalle(int ms) override;
+    void PositionnerProgression(int position) override;
+    void AfficherAvancement(double pourcentage) override;
+    void PosterEtapeSuivante() override;
+
+    // Page 8's progress label for a percentage.
+    QString TexteAvancement(double pourcentage) const;
+
     // A text pair in the current language, formatted with the product name.
     QString Texte(const PaireTexte& paire) const;
     QString Legende() const;  // "Mise à jour V3.8.0 de votre Zantrel"
@@ -108,8 +169,13 @@ private:
     std::unique_ptr<Ui::FormMj> Controles;
     // Made right after the controls; destroyed before them, which releases the device.
     ComP07 Com;
+    EcrituresComP07 Ecritures{Com};
+    ParcoursImage ParcoursEnregistrements{Ecritures, *this};
     QTimer* TimerGestionSerie = nullptr;  // owned by the window
     TConfPort* Ports = nullptr;
     OuvreurUrl Ouvreur;
     PoseQuestion Question;
+
+    std::deque<MessageFenetre> Notices;
+    bool NoticeEnCours = false;  // a handler runs, maybe inside its question's own loop
 };

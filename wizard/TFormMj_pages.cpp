@@ -274,7 +274,7 @@ void TFormMj::Page6()
     c.ButtonPrecedant->setText(Texte(ANNULER));
     c.ProgressBarProgrammation->setRange(0, MAXIMUM_ATTENTE);
     c.ProgressBarProgrammation->setValue(0);
-    IndexEnregistrement = 0;
+    ParcoursEnregistrements.RemettreIndex();
     c.ProgressBarProgrammation->hide();
     c.ButtonSuivant->setEnabled(false);
     TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);
@@ -308,14 +308,18 @@ void TFormMj::Page8()
     c.LabelTitreEtape->setText(Texte(P8_TITRE));
     // An empty image would leave the maximum at 0: no division by it.
     const double avancement = barre->maximum() > 0 ? double(barre->value()) / barre->maximum() * 100.0 : 0.0;
-    c.LabelBarreProgression->setText(
-        FormaterAvecDecimale(P8_PROGRESSION.En(Language), avancement, ComP07::NomProduit()));
+    c.LabelBarreProgression->setText(TexteAvancement(avancement));
     c.LabelLigne5->setText(Texte(P8_LIGNE5));
     c.LabelLigne5->show();
     barre->show();
     c.LabelBarreProgression->show();
     TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);
     ActiverTimer();
+}
+
+QString TFormMj::TexteAvancement(double pourcentage) const
+{
+    return FormaterAvecDecimale(P8_PROGRESSION.En(Language), pourcentage, ComP07::NomProduit());
 }
 
 // Disconnecting: the title stays the programming one; line 4 greyed until the device is released.

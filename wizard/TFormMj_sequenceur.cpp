@@ -1,13 +1,52 @@
 // TFormMj: the sequencer, one short piece of work per timer tick, chosen by Step.
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
+#include "link/protocole.h"
 #include "ports/TConfigurationPort.h"
 #include "ui_FormMj.h"
 #include "wizard/TFormMj.h"
+#include "wizard/TFormMj_textes.h"
+
+namespace {
+
+constexpr int INTERVALLE_ATTENTE_MS = 1000;     // after a notice that asks the user
+constexpr int INTERVALLE_TRAVAIL_MS = 100;      // connection attempts
+constexpr int INTERVALLE_LIBERATION_MS = 250;   // the first sub-steps of the release
+constexpr int INTERVALLE_TRANSFERT_MS = 1;      // the first record follows at once
+
+// Firmware older than this cannot take the update at all.
+constexpr unsigned MAJEUR_MINIMUM = 2;
+
+constexpr PaireTexte MODELE_CORRECT{"Le type de l'appareil est le bon.", "Correct device model."};
+constexpr PaireTexte NUMERO_SERIE{"Le numéro de série de l'appareil est le : %010lu",
+                                  "Serial number of device is : %010lu"};
+constexpr PaireTexte PREPARATION{"Préparation pour la transmission du programme.",
+                                 "Preparing to transmit the program."};
+
+enum class JugementVersion { Acceptee, DejaPlusRecente, Incompatible };
+
+// Every version from the oldest that can take the update up to this update's own; a device
+// that already runs it is programmed again.
+JugementVersion JugerVersion(unsigned majeur, unsigned mineur, unsigned revision)
+{
+    const unsigned M = VERSION_MAJEUR, m = VERSION_MINEUR, r = VERSION_REVISION;
+    const bool pasPlusRecente =
+        majeur < M || (majeur == M && mineur < m) || (majeur == M && mineur == m && revision <= r);
+    if (majeur >= MAJEUR_MINIMUM && pasPlusRecente)
+        return JugementVersion::Acceptee;
+    return majeur >= MAJEUR_MINIMUM ? JugementVersion::DejaPlusRecente : JugementVersion::Incompatible;
+}
+
+}  // namespace
 
 void TFormMj::TimerGestionSerieTimer()
 {
+    // A notice posted by the last tick moves the wizard before any further work.
+    if (TraiterNotices())
+        return;
     switch (Step) {
     case 1:
     case 2:
@@ -19,12 +58,25 @@ void TFormMj::TimerGestionSerieTimer()
     case 5:
         SuivrePortAppareil(true);
         break;
-    case 6:   // connection attempt
-    case 7:   // device check
-    case 8:   // next image record
-    case 9:   // data bytes of the record
-    case 10:  // the device's language byte
-    case 11:  // release of the device
+    case 6:
+        EtapeConnexion();
+        break;
+    case 7:
+        EtapeVerification();
+        break;
+    case 8:
+        if (const int resultat = ParcoursEnregistrements.LireEnregistrementSuivant())
+            EchecTransmission(resultat);
+        break;
+    case 9:
+        if (const int resultat = ParcoursEnregistrements.EnvoyerOctets())
+            EchecTransmission(resultat);
+        break;
+    case 10:
+        EtapeLangue();
+        break;
+    case 11:
+        EtapeDeconnexion();
         break;
     default:
         break;
@@ -43,4 +95,175 @@ void TFormMj::SuivrePortAppareil(bool page5)
         Controles->ButtonSuivant->setEnabled(appareil);
         Controles->LabelLigne4->setVisible(appareil);
     }
+}
+
+// One attempt per tick; page 6's hidden bar counts them, and once its range is used up the
+// user is told, rather than left waiting on a device that never answers.
+void TFormMj::EtapeConnexion()
+{
+    Ui::FormMj& c = *Controles;
+    const bool connecte = Com.Connecter(1) == 0;
+    if (connecte) {
+        c.LabelLigne4->show();
+        PosterNotice(MSG_ETAPE_SUIVANTE);
+    }
+    QProgressBar* essais = c.ProgressBarProgrammation;
+    essais->setValue(essais->value() + 1);
+    TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);
+    if (!connecte && essais->value() >= essais->maximum())
+        PosterNotice(MSG_ECHEC_CONNEXION);
+}
+
+// Model, variant, serial number, version, then 115200 bit/s and programming mode.
+void TFormMj::EtapeVerification()
+{
+    Ui::FormMj& c = *Controles;
+    switch (SousEtape) {
+    case 0: {
+        const int resultat = Com.VerifierModele();
+        if (resultat == 0) {
+            SousEtape = 1;
+            c.LabelLigne1->setText(Texte(MODELE_CORRECT));
+            c.LabelLigne1->show();
+        } else if (resultat == ERR_MODELE) {
+            RefuserAppareil(REFUS_MODELE);
+        } else {
+            EchecTransmission(resultat);
+        }
+        break;
+    }
+    case 1: {
+        const int resultat = Com.LireVariante(&Variante);
+        if (resultat != 0) {
+            EchecTransmission(resultat, false);
+            break;
+        }
+        if (Variante == 1) {
+            const int enregistrements = ParcoursEnregistrements.ConstruireTable();
+            c.ProgressBarProgrammation->setRange(0, enregistrements);
+            c.ProgressBarProgrammation->setValue(0);
+        } else {
+            RefuserAppareil(REFUS_VARIANTE);
+        }
+        SousEtape = 2;
+        break;
+    }
+    case 2: {
+        const int resultat = Com.LireNumeroSerie(&NumeroSerie);
+        if (resultat != 0) {
+            EchecTransmission(resultat);
+            break;
+        }
+        SousEtape = 3;
+        c.LabelLigne2->setText(Formater(NUMERO_SERIE.En(Language), static_cast<unsigned long>(NumeroSerie)));
+        c.LabelLigne2->show();
+        break;
+    }
+    case 3: {
+        const int resultat = Com.LireVersion(&MajeurAppareil, &MineurAppareil, &RevisionAppareil);
+        if (resultat != 0) {
+            EchecTransmission(resultat);
+            break;
+        }
+        switch (JugerVersion(MajeurAppareil, MineurAppareil, RevisionAppareil)) {
+        case JugementVersion::Acceptee:
+            c.LabelLigne3->setText(QStringLiteral(" "));
+            c.LabelLigne3->show();
+            SousEtape = 4;
+            break;
+        case JugementVersion::DejaPlusRecente:
+            RefuserAppareil(REFUS_VERSION_INSTALLEE);
+            break;
+        case JugementVersion::Incompatible:
+            RefuserAppareil(REFUS_LOGICIEL_INCOMPATIBLE);
+            break;
+        }
+        break;
+    }
+    case 4: {
+        const int resultat = Com.ChangerVitesse(115200);
+        if (resultat != 0)
+            EchecTransmission(resultat, false);
+        else
+            SousEtape = 5;
+        break;
+    }
+    case 5: {
+        c.LabelLigne4->setText(Texte(PREPARATION));
+        c.LabelLigne4->show();
+        int resultat = Com.EntrerProgrammation();
+        if (resultat == 0)
+            resultat = Com.PreparerEcriture();
+        if (resultat != 0) {
+            EchecTransmission(resultat);
+            break;
+        }
+        PosterNotice(MSG_ETAPE_SUIVANTE);
+        ParcoursEnregistrements.PreparerTransfert();
+        TimerGestionSerie->setInterval(INTERVALLE_TRANSFERT_MS);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// A device without a valid language gets the user's. A failed read writes nothing: the value
+// it left is no reading of the device.
+void TFormMj::EtapeLangue()
+{
+    unsigned valeur = 0;
+    const int lu = Com.LireEeprom(protocole::EEPROM_LANGUE, &valeur);
+    if (lu != 0) {
+        EchecTransmission(lu);
+        return;
+    }
+    if (valeur >= 2) {
+        if (const int ecrit = Com.EcrireEeprom(protocole::EEPROM_LANGUE, Language)) {
+            EchecTransmission(ecrit);
+            return;
+        }
+    }
+    PosterNotice(MSG_ETAPE_SUIVANTE);
+}
+
+// End programming, close the line, then give the user time to read before page 12.
+void TFormMj::EtapeDeconnexion()
+{
+    switch (SousEtape) {
+    case 0:
+        TimerGestionSerie->setInterval(INTERVALLE_LIBERATION_MS);
+        // The device only counts as updated once it has taken the end of programming.
+        if (const int resultat = Com.TerminerProgrammation()) {
+            EchecTransmission(resultat);
+            return;
+        }
+        break;
+    case 1:
+        Com.Deconnecter();
+        break;
+    case 4:
+        Controles->LabelLigne4->setEnabled(true);
+        TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
+        break;
+    case 7:
+        PosterNotice(MSG_ETAPE_SUIVANTE);
+        break;
+    default:
+        break;
+    }
+    ++SousEtape;
+}
+
+void TFormMj::EchecTransmission(int resultat, bool intervalleAttente)
+{
+    PosterNotice(MSG_ECHEC_TRANSMISSION, resultat);
+    if (intervalleAttente)
+        TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
+}
+
+void TFormMj::RefuserAppareil(int raison)
+{
+    PosterNotice(MSG_REFUS_APPAREIL, raison);
+    TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
 }

@@ -332,7 +332,10 @@ TEST(NavigationAssistant, OuiSurLaPage12FermeLeLienEtAttendLAppareilSuivant)
     a.fenetre->SetLanguage(1);
     a.AllerA(6);
     ASSERT_EQ(a.fenetre->Lien().OuvrirPort(), 0);
-    a.fenetre->IndexEnregistrement = 57;
+    // One record fetched: the walk's index stands past the first.
+    ASSERT_GT(a.fenetre->Parcours().ConstruireTable(), 1);
+    ASSERT_EQ(a.fenetre->Parcours().LireEnregistrementSuivant(), 0);
+    ASSERT_EQ(a.fenetre->Parcours().IndexCourant(), 1);
     a.AllerA(12);
     EXPECT_EQ(a.Titre(), U("succesful Programming"));
     EXPECT_EQ(a.Label("LabelBarreProgression")->text(), U("Do you want update another Zantrel?"));
@@ -356,7 +359,7 @@ TEST(NavigationAssistant, OuiSurLaPage12FermeLeLienEtAttendLAppareilSuivant)
 
     // The next device's transfer starts again at the first record.
     a.Suivant();
-    EXPECT_EQ(a.fenetre->IndexEnregistrement, 0);
+    EXPECT_EQ(a.fenetre->Parcours().IndexCourant(), 0);
 }
 
 TEST(NavigationAssistant, LesPagesDuSequenceur)

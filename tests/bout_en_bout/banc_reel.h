@@ -1,0 +1,58 @@
+// The wizard's window on a real serial line: a pseudo-terminal whose other end is the simulated
+// device, found as COM33 through a port list holding the device's USB bridge.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "ports/TConfigurationPort.h"
+#include "sim/simulateur.h"
+#include "wizard/TFormMj.h"
+
+struct QuestionVue {
+    GenreQuestion genre;
+    BoutonsQuestion boutons;
+    QString texte;
+    int etape;
+    bool portOuvert;        // the PC's port, when the question came
+    bool appareilConnecte;  // the device's side of the connection, then
+};
+
+struct BancReel {
+    std::unique_ptr<Simulateur> appareil;  // outlives the window, which releases it
+    std::string cheminAppareil;
+    std::vector<QuestionVue> questions;
+    bool reponse = true;
+    std::unique_ptr<TFormMj> fenetre;
+    std::unique_ptr<TConfPort> recherche;
+
+    BancReel();
+    ~BancReel();
+
+    // Plugs a new simulated device in as COM33; false when its pseudo-terminal cannot be made.
+    bool Brancher(IdentiteAppareil identite, FautesAppareil fautes = FautesAppareil());
+    // From page 1 to the Connexion button of page 5, pressed.
+    void Lancer();
+    // Runs the event loop until the condition holds or the delay has passed.
+    bool AttendreQue(const std::function<bool()>& condition, int delaiMs);
+    bool AttendreEtape(int etape, int delaiMs);
+
+    int DemandesConnexion() const;  // connection requests the device has received
+    void Cliquer(const char* bouton);
+};
+
+IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, unsigned langue = 0xFF);
+
+// Program memory as the device should hold it after the update: erased, then the HEX file's
+// bytes, with the file's one missing byte and the pad of the last block's odd byte count as 0.
+std::vector<std::uint8_t> MemoireAttendue();
+
+inline QString U(const char* texte)
+{
+    return QString::fromUtf8(texte);
+}

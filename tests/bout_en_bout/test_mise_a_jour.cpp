@@ -1,0 +1,159 @@
+// Whole updates over the serial line: what the device holds afterwards, and the way there.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include <QLabel>
+#include <QTimer>
+
+#include "banc_reel.h"
+#include "link/protocole.h"
+
+namespace {
+
+constexpr int DELAI_MISE_A_JOUR_MS = 120000;
+
+// The device's EEPROM after an update: what it held, with the version stamped and the language.
+std::vector<std::uint8_t> EepromAttendue(std::vector<std::uint8_t> avant, unsigned langue)
+{
+    avant.at(protocole::EEPROM_MAJEUR) = 3;
+    avant.at(protocole::EEPROM_MINEUR) = 8;
+    avant.at(protocole::EEPROM_REVISION) = 0;
+    avant.at(protocole::EEPROM_LANGUE) = std::uint8_t(langue);
+    return avant;
+}
+
+void VerifierAppareilAJour(const Simulateur& appareil, const std::vector<std::uint8_t>& eepromAvant,
+                           unsigned langue)
+{
+    EXPECT_EQ(appareil.BlocsEcrits(), 1146);
+    EXPECT_TRUE(appareil.MemoireProgramme() == MemoireAttendue()) << "program memory differs from the image";
+    EXPECT_EQ(appareil.Eeprom(), EepromAttendue(eepromAvant, langue));
+    EXPECT_FALSE(appareil.Connecte());
+    EXPECT_EQ(appareil.Anomalies(), std::vector<std::string>());
+}
+
+TEST(MiseAJourReelle, DeuxAppareilsALaSuite)
+{
+    BancReel b;
+    b.fenetre->SetLanguage(1);
+    ASSERT_TRUE(b.Brancher(Identite(3, 7, 0, 0xFF)));
+    const std::vector<std::uint8_t> eeprom1 = b.appareil->Eeprom();
+    b.Lancer();
+    ASSERT_TRUE(b.AttendreEtape(12, DELAI_MISE_A_JOUR_MS)) << "stopped at step " << b.fenetre->Step;
+    EXPECT_TRUE(b.questions.empty());
+    VerifierAppareilAJour(*b.appareil, eeprom1, 1);
+    EXPECT_FALSE(b.fenetre->Lien().PortOuvert());
+
+    // Yes: the next device, from the first record again; its valid language is kept.
+    auto premier = std::move(b.appareil);
+    ASSERT_TRUE(b.Brancher(Identite(2, 0, 0, 0)));
+    const std::vector<std::uint8_t> eeprom2 = b.appareil->Eeprom();
+    b.Cliquer("ButtonPrecedant");
+    ASSERT_EQ(b.fenetre->Step, 5);
+    EXPECT_EQ(b.fenetre->findChild<QTimer*>(QStringLiteral("TimerGestionSerie"))->interval(), 1000);
+    b.Cliquer("ButtonSuivant");
+    ASSERT_EQ(b.fenetre->Step, 6);
+    ASSERT_TRUE(b.AttendreEtape(12, DELAI_MISE_A_JOUR_MS)) << "stopped at step " << b.fenetre->Step;
+    EXPECT_TRUE(b.questions.empty());
+    VerifierAppareilAJour(*b.appareil, eeprom2, 0);
+    EXPECT_EQ(premier->BlocsEcrits(), 1146) << "the first device saw nothing more";
+}
+
+struct CasAccepte {
+    unsigned majeur, mineur, revision, langueAvant, langueApres;
+};
+
+void PrintTo(const CasAccepte& cas, std::ostream* sortie)
+{
+    *sortie << cas.majeur << '.' << cas.mineur << '.' << cas.revision << "_langue" << cas.langueAvant;
+}
+
+class VersionAcceptee : public ::testing::TestWithParam<CasAccepte> {};
+
+// The language byte: 0 and 1 are kept, anything from 2 up takes the user's (French here).
+TEST_P(VersionAcceptee, EstProgrammee)
+{
+    const CasAccepte cas = GetParam();
+    BancReel b;
+    ASSERT_TRUE(b.Brancher(Identite(cas.majeur, cas.mineur, cas.revision, cas.langueAvant)));
+    const std::vector<std::uint8_t> eeprom = b.appareil->Eeprom();
+    b.Lancer();
+    ASSERT_TRUE(b.AttendreEtape(12, DELAI_MISE_A_JOUR_MS)) << "stopped at step " << b.fenetre->Step;
+    EXPECT_TRUE(b.questions.empty());
+    VerifierAppareilAJour(*b.appareil, eeprom, cas.langueApres);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limites, VersionAcceptee,
+                         ::testing::Values(CasAccepte{3, 7, 255, 1, 1}, CasAccepte{3, 8, 0, 2, 0}));
+
+// The device hangs up in the middle of the transfer: one transmission-problem question, and
+// the success page never shows.
+TEST(MiseAJourReelle, UnAppareilQuiRaccrocheNeFinitPasEnReussite)
+{
+    BancReel b;
+    b.reponse = false;
+    FautesAppareil fautes;
+    fautes.raccrocherApresBlocs = 200;
+    ASSERT_TRUE(b.Brancher(Identite(3, 7, 0), fautes));
+    b.Lancer();
+    int etapeMax = 0;
+    ASSERT_TRUE(b.AttendreQue([&] {
+        etapeMax = std::max(etapeMax, b.fenetre->Step);
+        return !b.questions.empty();
+    }, DELAI_MISE_A_JOUR_MS));
+    b.AttendreQue([] { return false; }, 1500);
+    ASSERT_EQ(b.questions.size(), 1u);
+    const QuestionVue& q = b.questions[0];
+    EXPECT_TRUE(q.texte.startsWith(U("Un Problème de transmission s'est produit."))) << q.texte.toStdString();
+    EXPECT_EQ(q.genre, GenreQuestion::Erreur);
+    EXPECT_EQ(q.boutons, BoutonsQuestion::OuiNon);
+    EXPECT_TRUE(q.etape == 8 || q.etape == 9) << q.etape;
+    EXPECT_FALSE(q.portOuvert);
+    EXPECT_LE(etapeMax, 9);
+    EXPECT_NE(b.fenetre->Step, 12);
+    EXPECT_EQ(b.appareil->BlocsEcrits(), 200);
+}
+
+// A device that never answers: the attempts stop after twenty with the connection-failure
+// message, and the wizard waits on page 5 with the port closed.
+TEST(MiseAJourReelle, UnAppareilEteintDonneLEchecDeConnexion)
+{
+    BancReel b;
+    FautesAppareil fautes;
+    fautes.silencieuxDepuis = 1;
+    ASSERT_TRUE(b.Brancher(Identite(3, 7, 0), fautes));
+    b.Lancer();
+    ASSERT_TRUE(b.AttendreQue([&] { return !b.questions.empty(); }, 90000));
+    b.AttendreQue([] { return false; }, 1500);
+    ASSERT_EQ(b.questions.size(), 1u);
+    const QuestionVue& q = b.questions[0];
+    EXPECT_EQ(q.boutons, BoutonsQuestion::Ok);
+    EXPECT_EQ(q.genre, GenreQuestion::Erreur);
+    EXPECT_TRUE(q.texte.startsWith(U("Echec à la connexion :"))) << q.texte.toStdString();
+    EXPECT_FALSE(q.portOuvert);
+    EXPECT_EQ(b.DemandesConnexion(), 20);
+    EXPECT_EQ(b.fenetre->Step, 5);
+    EXPECT_FALSE(b.fenetre->Lien().PortOuvert());
+}
+
+// Cancel on page 6: back to page 5, no more attempts, the port left as it was.
+TEST(MiseAJourReelle, AnnulerSurLaPage6ArreteLesEssais)
+{
+    BancReel b;
+    FautesAppareil fautes;
+    fautes.silencieuxDepuis = 1;
+    ASSERT_TRUE(b.Brancher(Identite(3, 7, 0), fautes));
+    b.Lancer();
+    ASSERT_TRUE(b.AttendreQue([&] { return b.DemandesConnexion() > 0; }, 10000));
+    b.Cliquer("ButtonPrecedant");
+    ASSERT_EQ(b.fenetre->Step, 5);
+    const int demandes = b.DemandesConnexion();
+    b.AttendreQue([] { return false; }, 2500);
+    EXPECT_EQ(b.DemandesConnexion(), demandes);
+    EXPECT_EQ(b.fenetre->Step, 5);
+    EXPECT_EQ(b.fenetre->findChild<QTimer*>(QStringLiteral("TimerGestionSerie"))->interval(), 100);
+    EXPECT_TRUE(b.questions.empty());
+}
+
+}  // namespace

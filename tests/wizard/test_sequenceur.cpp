@@ -1,0 +1,410 @@
+// The sequencer against a device that answers at once: ticks are called directly, so a whole
+// update takes no wall time. What is checked is what reaches the device and the user.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+
+#include <QCoreApplication>
+#include <QEvent>
+
+#include "appareil_factice.h"
+#include "doublures.h"
+
+namespace {
+
+struct QuestionPosee {
+    GenreQuestion genre;
+    BoutonsQuestion boutons;
+    QString texte;
+    bool timerActif;
+    bool portOuvert;
+    int etape;
+};
+
+// Counts the close requests the window receives.
+class TemoinFermeture : public QObject {
+public:
+    int fermetures = 0;
+    bool eventFilter(QObject*, QEvent* evenement) override
+    {
+        if (evenement->type() == QEvent::Close)
+            ++fermetures;
+        return false;
+    }
+};
+
+struct Banc {
+    std::shared_ptr<EtatAppareil> appareil = std::make_shared<EtatAppareil>();
+    std::shared_ptr<EtatPorts> ports = std::make_shared<EtatPorts>();
+    std::vector<QuestionPosee> questions;
+    bool reponse = true;
+    std::function<void()> pendantQuestion;
+    TemoinFermeture temoin;
+    std::unique_ptr<TFormMj> fenetre;
+    std::unique_ptr<TConfPort> recherche;
+
+    Banc()
+    {
+        ServicesFormMj services;
+        services.ligne = std::make_unique<LigneAppareilFactice>(appareil);
+        services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte) {
+            questions.push_back({genre, boutons, texte, Timer()->isActive(), appareil->portOuvert, fenetre->Step});
+            if (pendantQuestion)
+                pendantQuestion();
+            return reponse;
+        };
+        fenetre = std::make_unique<TFormMj>(std::move(services));
+        fenetre->installEventFilter(&temoin);
+        recherche = std::make_unique<TConfPort>(std::make_unique<PortsFactices>(ports));
+        fenetre->AssocierPorts(recherche.get());
+        ports->Brancher();
+    }
+    ~Banc()
+    {
+        fenetre->AssocierPorts(nullptr);
+        fenetre.reset();
+    }
+
+    QTimer* Timer() const { return fenetre->findChild<QTimer*>(QStringLiteral("TimerGestionSerie")); }
+    QLabel* Label(const char* nom) const { return fenetre->findChild<QLabel*>(QString::fromLatin1(nom)); }
+
+    // Page 5, then Connexion: the sequencer has the wizard from here.
+    void Lancer()
+    {
+        while (fenetre->Step < 5)
+            fenetre->NextStep();
+        fenetre->ButtonSuivantClick();
+    }
+    // Ticks until the condition holds; false when it did not within the limit.
+    bool TopsJusqua(const std::function<bool()>& condition, int limite = 20000)
+    {
+        for (int i = 0; i < limite && !condition(); ++i)
+            fenetre->TimerGestionSerieTimer();
+        return condition();
+    }
+    bool TopsJusquaEtape(int etape) { return TopsJusqua([&] { return fenetre->Step == etape; }); }
+    bool TopsJusquaQuestion() { return TopsJusqua([&] { return !questions.empty(); }); }
+};
+
+// ---- notices ----
+
+TEST(Notices, UneNoticePosteeEstTraiteeAvantLeTravailDuTopSuivant)
+{
+    Banc b;
+    b.Lancer();
+    b.fenetre->TimerGestionSerieTimer();  // connected: page 7 is posted, not shown
+    ASSERT_EQ(b.appareil->connexions, 1);
+    EXPECT_EQ(b.fenetre->Step, 6);
+    EXPECT_EQ(b.fenetre->NoticesEnAttente(), 1u);
+
+    const int commandes = b.appareil->commandes;
+    b.fenetre->TimerGestionSerieTimer();  // the notice, and nothing else
+    EXPECT_EQ(b.fenetre->Step, 7);
+    EXPECT_EQ(b.fenetre->NoticesEnAttente(), 0u);
+    EXPECT_EQ(b.appareil->commandes, commandes) << "the tick that handled a notice sent nothing";
+
+    b.fenetre->TimerGestionSerieTimer();
+    EXPECT_EQ(b.fenetre->SousEtape, 1u) << "the next tick checks the model";
+
+    // At the end-of-file record Step is 9 until the notice is handled: no stray byte-moving tick.
+    ASSERT_TRUE(b.TopsJusqua([&] { return b.fenetre->NoticesEnAttente() > 0 && b.fenetre->Step == 9; }));
+    const int blocs = b.appareil->blocs;
+    const std::size_t ecritures = b.appareil->ecrituresEeprom.size();
+    b.fenetre->TimerGestionSerieTimer();
+    EXPECT_EQ(b.fenetre->Step, 10);
+    EXPECT_EQ(b.appareil->blocs, blocs);
+    EXPECT_EQ(b.appareil->ecrituresEeprom.size(), ecritures);
+}
+
+TEST(Notices, LaBoucleDEvenementsLesTraiteSansTop)
+{
+    Banc b;
+    b.Lancer();
+    b.Timer()->stop();
+    b.fenetre->TimerGestionSerieTimer();
+    ASSERT_EQ(b.fenetre->NoticesEnAttente(), 1u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(b.fenetre->Step, 7);
+    EXPECT_EQ(b.fenetre->NoticesEnAttente(), 0u);
+}
+
+// A question runs a loop of its own: a tick delivered there must not move the wizard.
+TEST(Notices, UnTopPendantUneQuestionNeFaitRien)
+{
+    Banc b;
+    b.appareil->modele = "P08";
+    int commandesPendant = -1;
+    int etapePendant = -1;
+    b.pendantQuestion = [&] {
+        const int avant = b.appareil->commandes;
+        b.fenetre->TimerGestionSerieTimer();
+        b.fenetre->TimerGestionSerieTimer();
+        commandesPendant = b.appareil->commandes - avant;
+        etapePendant = b.fenetre->Step;
+    };
+    b.Lancer();
+    ASSERT_TRUE(b.TopsJusquaQuestion());
+    EXPECT_EQ(commandesPendant, 0);
+    EXPECT_EQ(etapePendant, 7);
+    EXPECT_EQ(b.fenetre->Step, 5);
+}
+
+// ---- the checks of step 7 ----
+
+struct CasVersion {
+    unsigned majeur, mineur, revision;
+    const char* question;  // empty: programmed
+};
+
+void PrintTo(const CasVersion& cas, std::ostream* sortie)
+{
+    *sortie << cas.majeur << '.' << cas.mineur << '.' << cas.revision;
+}
+
+class RegleVersion : public ::testing::TestWithParam<CasVersion> {};
+
+TEST_P(RegleVersion, AccepteJusquaLaVersionDeLaMiseAJour)
+{
+    const CasVersion cas = GetParam();
+    Banc b;
+    b.appareil->Identite(cas.majeur, cas.mineur, cas.revision, 0);
+    b.Lancer();
+    ASSERT_TRUE(b.TopsJusqua([&] { return !b.questions.empty() || b.fenetre->Step == 8; }, 200));
+    b.TopsJusqua([] { return false; }, 20);  // a few more ticks: nothing asks twice
+    if (*cas.question == '\0') {
+        EXPECT_TRUE(b.questions.empty());
+        EXPECT_GE(b.fenetre->Step, 8);
+        EXPECT_GT(b.appareil->blocs, 0);
+        EXPECT_EQ(b.Label("LabelLigne3")->text(), QStringLiteral(" "));
+        return;
+    }
+    ASSERT_EQ(b.questions.size(), 1u);
+    const QuestionPosee& q = b.questions[0];
+    EXPECT_TRUE(q.texte.startsWith(U(cas.question))) << q.texte.toStdString();
+    EXPECT_EQ(q.boutons, BoutonsQuestion::OuiNon);
+    EXPECT_EQ(q.genre, cas.majeur >= 2 ? GenreQuestion::Information : GenreQuestion::Erreur);
+    EXPECT_EQ(b.appareil->blocs, 0);
+    EXPECT_EQ(b.fenetre->Step, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, RegleVersion,
+    ::testing::Values(CasVersion{2, 0, 0, ""}, CasVersion{3, 7, 255, ""}, CasVersion{3, 8, 0, ""},
+                      CasVersion{2, 255, 255, ""}, CasVersion{3, 8, 1, "Votre Zantrel a déjà cette mise à jour."},
+                      CasVersion{3, 9, 0, "Votre Zantrel a une mise à jour plus récente."},
+                      CasVersion{4, 0, 0, "Votre Zantrel a une mise à jour plus récente."},
+                      CasVersion{1, 9, 0, "L'appareil Zantrel ne peut pas être mis à jour."},
+                      CasVersion{0, 0, 0, "L'appareil Zantrel ne peut pas être mis à jour."}));
+
+TEST(Verification, LesQuestionsDeRefusEnEntier)
+{
+    Banc b;
+    b.appareil->modele = "P08";
+    b.Lancer();
+    ASSERT_TRUE(b.TopsJusquaQuestion());
+    EXPECT_EQ(b.questions[0].texte, U("L'appareil n'est pas un appareil (Zantrel) pour cette mise à jour .\n\n"
+                                      "Voulez vous faire la mise à jour sur d'autre Zantrel ?"));
+    EXPECT_EQ(b.questions[0].genre, GenreQuestion::Erreur);
+
+    // The English incompatible-software question names the support's e-mail address.
+    Banc en;
+    en.fenetre->SetLanguage(1);
+    en.appareil->Identite(1, 9, 0, 0);
+    en.Lancer();
+    ASSERT_TRUE(en.TopsJusquaQuestion());
+    EXPECT_EQ(en.questions[0].texte,
+              U("The Zantrel cannot updated\nThe firmware of the device is not compatible with the update.\n\r"
+                " Contact our technical support on support@korvane.example.\n\n\rDo you want updating another Zantrel?"));
+    EXPECT_EQ(en.questions[0].genre, GenreQuestion::Erreur);
+
+    Banc fr;
+    fr.appareil->Identite(0, 0, 0, 0);
+    fr.Lancer();
+    ASSERT_TRUE(fr.TopsJusquaQuestion());
+    EXPECT_TRUE(fr.questions[0].texte.contains(U("(tél. : +33 (0)4 65 71 20 10.\n\nVoulez vous")));
+}
+
+TEST(Verification, UneVarianteAutreQue1EstRefuseeSansConstruireLaTable)
+{
+    for (unsigned variante : {0u, 2u}) {
+        Banc b;
+        b.appareil->variante = variante;
+        b.Lancer();
+        ASSERT_TRUE(b.TopsJusquaQuestion());
+        EXPECT_EQ(b.questions.size(), 1u);
+        EXPECT_TRUE(b.questions[0].texte.startsWith(U("L'appareil n'est pas pour cette version")));
+        EXPECT_EQ(b.fenetre->Parcours().NombreEnregistrements(), 0);
+    }
+}
+
+TEST(Verification, LeNumeroDeSerieSurDixChiffres)
+{
+    Banc b;
+    b.Lancer();
+    ASSERT_TRUE(b.TopsJusqua([&] { return b.fenetre->SousEtape == 3; }, 50));
+    EXPECT_EQ(b.Label("LabelLigne2")->text(), U("Le numéro de série de l'appareil est le : 0000004711"));
+    EXPECT_FALSE(b.Label("LabelLigne2")->isHidden());
+}
+
+// ---- questions: the timer and the port around them, and one per notice ----
+
+TEST(Questions, LeTimerEstArreteEtLePortFermePendantLaQuestion)
+{
+    for (bool oui : {true, false}) {
+        Banc b;
+        b.reponse = oui;
+        b.appareil->silencieuxDepuis = 4;  // the serial number read goes unanswered
+        b.Lancer();
+        ASSERT_TRUE(b.TopsJusquaQuestion());
+        if (oui)
+            b.TopsJusqua([] { return false; }, 30);
+        ASSERT_EQ(b.questions.size(), 1u) << "one question, however many ticks follow";
+        const QuestionPosee& q = b.questions[0];
+        EXPECT_EQ(q.texte.left(42), U("Un Problème de transmission s'est produit."));
+        EXPECT_EQ(q.genre, GenreQuestion::Erreur);
+        EXPECT_FALSE(q.timerActif);
+        EXPECT_FALSE(q.portOuvert);
+        EXPECT_EQ(q.etape, 7);
+        if (oui) {
+            EXPECT_EQ(b.fenetre->Step, 5);
+            EXPECT_TRUE(b.Timer()->isActive());
+            EXPECT_EQ(b.temoin.fermetures, 0);
+        } else {
+            EXPECT_FALSE(b.Timer()->isActive()) << "the window is closing";
+            EXPECT_EQ(b.temoin.fermetures, 1);
+        }
+    }
+}
+
+TEST(Questions, UneRaisonInconnueNePoseRienEtRelanceLeTimer)
+{
+    Banc b;
+    b.Lancer();
+    b.fenetre->TimerGestionSerieTimer();
+    b.fenetre->TimerGestionSerieTimer();
+    ASSERT_EQ(b.fenetre->Step, 7);
+    b.Timer()->stop();
+    b.fenetre->OnRefusAppareil(MessageFenetre{TFormMj::MSG_REFUS_APPAREIL, 5, 0});
+    EXPECT_TRUE(b.questions.empty());
+    EXPECT_TRUE(b.Timer()->isActive());
+    EXPECT_FALSE(b.appareil->portOuvert);
+}
+
+// The device never answers: after the twentieth attempt the user is told, once, with the port
+// closed and no attempt behind the box, and the wizard waits on page 5.
+TEST(Questions, LEtape6AbandonneApresVingtEssais)
+{
+    Banc b;
+    b.appareil->allume = false;
+    int commandesPendant = -1;
+    b.pendantQuestion = [&] {
+        const int avant = b.appareil->commandes;
+        b.fenetre->TimerGestionSerieTimer();
+        commandesPendant = b.appareil->commandes - avant;
+    };
+    b.Lancer();
+    for (int essai = 1; essai < 20; ++essai)
+        b.fenetre->TimerGestionSerieTimer();
+    EXPECT_EQ(b.appareil->commandes, 19);
+    EXPECT_TRUE(b.questions.empty());
+    b.fenetre->TimerGestionSerieTimer();
+    EXPECT_EQ(b.appareil->commandes, 20);
+    b.fenetre->TimerGestionSerieTimer();
+    ASSERT_EQ(b.questions.size(), 1u);
+    const QuestionPosee& q = b.questions[0];
+    EXPECT_EQ(q.boutons, BoutonsQuestion::Ok);
+    EXPECT_EQ(q.genre, GenreQuestion::Erreur);
+    EXPECT_TRUE(q.texte.startsWith(U("Echec à la connexion :\n   - Soit le Zantrel n'a pas été connecté")));
+    EXPECT_TRUE(q.texte.contains(U("  - Soit le Zantrel n'a pas été mis en marche. \n")));
+    EXPECT_FALSE(q.timerActif);
+    EXPECT_FALSE(q.portOuvert);
+    EXPECT_EQ(commandesPendant, 0);
+    EXPECT_EQ(b.fenetre->Step, 5);
+    EXPECT_TRUE(b.Timer()->isActive());
+    b.TopsJusqua([] { return false; }, 10);
+    EXPECT_EQ(b.appareil->commandes, 20);
+}
+
+// ---- the update as a whole, and its failures ----
+
+TEST(MiseAJour, DuPremierEnregistrementALaPage12)
+{
+    Banc b;
+    b.fenetre->SetLanguage(1);
+    b.Lancer();
+    ASSERT_TRUE(b.TopsJusquaEtape(11));
+    EXPECT_EQ(b.appareil->blocs, 1146);
+    EXPECT_EQ(b.Label("LabelBarreProgression")->text(), QStringLiteral("Update progression : 100.0 %"));
+    const auto& eeprom = b.appareil->eeprom;
+    EXPECT_EQ(eeprom[protocole::EEPROM_MAJEUR], 3);
+    EXPECT_EQ(eeprom[protocole::EEPROM_MINEUR], 8);
+    EXPECT_EQ(eeprom[protocole::EEPROM_REVISION], 0);
+    EXPECT_EQ(eeprom[protocole::EEPROM_LANGUE], 1) << "an unset language byte takes the user's";
+
+    // Release: line 4 turns enabled on the fifth tick, page 12 follows three ticks later.
+    QLabel* ligne4 = b.Label("LabelLigne4");
+    for (int top = 0; top < 4; ++top) {
+        b.fenetre->TimerGestionSerieTimer();
+        EXPECT_FALSE(ligne4->isEnabled()) << top;
+    }
+    EXPECT_FALSE(b.appareil->portOuvert);
+    b.fenetre->TimerGestionSerieTimer();
+    EXPECT_TRUE(ligne4->isEnabled());
+    EXPECT_EQ(b.Timer()->interval(), 1000);
+    for (int top = 0; top < 3; ++top)
+        b.fenetre->TimerGestionSerieTimer();
+    EXPECT_EQ(b.fenetre->Step, 11);
+    b.fenetre->TimerGestionSerieTimer();
+    EXPECT_EQ(b.fenetre->Step, 12);
+    EXPECT_TRUE(b.questions.empty());
+}
+
+// Any write refused from the first block to the end of programming stops the update with the
+// transmission-problem question: never the success page.
+TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
+{
+    const std::vector<std::pair<const char*, std::function<void(EtatAppareil&)>>> fautes = {
+        {"block", [](EtatAppareil& e) { e.blocRefuse = 600; }},
+        {"version", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_MINEUR; }},
+        {"language byte", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_LANGUE; }},
+        {"language read", [](EtatAppareil& e) { e.eepromIllisible = protocole::EEPROM_LANGUE; }},
+        {"end of programming", [](EtatAppareil& e) { e.terminaisonRefusee = true; }},
+    };
+    for (const auto& [nom, faute] : fautes) {
+        Banc b;
+        faute(*b.appareil);
+        b.Lancer();
+        ASSERT_TRUE(b.TopsJusquaQuestion()) << nom;
+        b.TopsJusqua([] { return false; }, 30);
+        ASSERT_EQ(b.questions.size(), 1u) << nom;
+        EXPECT_TRUE(b.questions[0].texte.startsWith(U("Un Problème de transmission"))) << nom;
+        EXPECT_FALSE(b.questions[0].portOuvert) << nom;
+        EXPECT_EQ(b.fenetre->Step, 5) << nom << ": Yes waits for the next attempt";
+        if (std::string(nom) == "block") {
+            EXPECT_EQ(b.appareil->blocs, 599);
+        }
+        if (std::string(nom) == "language read") {
+            for (const auto& e : b.appareil->ecrituresEeprom)
+                EXPECT_NE(e.first, protocole::EEPROM_LANGUE) << "nothing written on a failed read";
+        }
+    }
+}
+
+// After Yes the next attempt starts at the first record with an empty block.
+TEST(MiseAJour, UneNouvelleTentativeRepartDuPremierEnregistrement)
+{
+    Banc b;
+    b.appareil->blocRefuse = 300;
+    b.Lancer();
+    ASSERT_TRUE(b.TopsJusquaQuestion());
+    ASSERT_EQ(b.fenetre->Step, 5);
+    b.appareil->blocs = 0;
+    b.fenetre->ButtonSuivantClick();
+    EXPECT_EQ(b.fenetre->Parcours().IndexCourant(), 0);
+    ASSERT_TRUE(b.TopsJusquaEtape(11));
+    EXPECT_EQ(b.appareil->blocs, 1146);
+    EXPECT_EQ(b.questions.size(), 1u);
+}
+
+}  // namespace
