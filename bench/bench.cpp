@@ -29,11 +29,13 @@ public:
         Minuterie.setTimerType(Qt::PreciseTimer);
         Minuterie.setInterval(PAS_BATTEMENT_MS);
         QObject::connect(&Minuterie, &QTimer::timeout, [this] {
+            // The stretch began at the last beat: it belongs to the step shown then.
             const qint64 ecart = Horloge.restart();
             if (ecart > PlusLong) {
                 PlusLong = ecart;
-                EtapePlusLong = Etape;
+                EtapePlusLong = EtapeAuBattement;
             }
+            EtapeAuBattement = Etape;
         });
         Horloge.start();
         Minuterie.start();
@@ -43,6 +45,7 @@ public:
 
 private:
     const int& Etape;
+    int EtapeAuBattement = 0;
     QTimer Minuterie;
     QElapsedTimer Horloge;
 };

@@ -1,6 +1,5 @@
 #include "sim/appareil.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <thread>
 #include <utility>
@@ -86,6 +85,7 @@ Appareil::Reception Appareil::Recevoir(unsigned char& octet, int delaiMs) {
     case LigneAppareil::Lecture::Fermee: return Reception::Fermee;
     case LigneAppareil::Lecture::Octet: break;
     }
+    Recu();
     Noter(true, octet);
     // A UART set to another rate or frame size only sees garbage, so the byte is lost.
     int bits = 0, bauds = 0;
@@ -107,11 +107,26 @@ void Appareil::Repondre(unsigned char octet) {
     Emettre(octet);
 }
 
+// A pseudo-terminal hands over what the PC wrote at once: a byte is taken as arrived only
+// once the bytes before it and itself would have crossed the wire at the current rate.
+void Appareil::Recu() {
+    if (options_.rapide) return;
+    // A byte read less than a character late was waiting behind the one before: it follows it
+    // on the wire, so the sleep's own overshoot does not add up over a frame.
+    const auto maintenant = std::chrono::steady_clock::now();
+    const auto caractere = TempsCaractere();
+    finReception_ = (maintenant > finReception_ + caractere ? maintenant : finReception_) + caractere;
+    std::this_thread::sleep_until(finReception_);
+}
+
+std::chrono::microseconds Appareil::TempsCaractere() const {
+    return std::chrono::microseconds(1000000L * BITS_PAR_CARACTERE / vitesse_);
+}
+
 // The wire time of one character at the current rate.
 void Appareil::Cadencer() {
     if (options_.rapide) return;
-    const long micros = 1000000L * BITS_PAR_CARACTERE / vitesse_;
-    std::this_thread::sleep_for(std::chrono::microseconds(micros));
+    std::this_thread::sleep_for(TempsCaractere());
 }
 
 void Appareil::Emettre(unsigned char octet) {

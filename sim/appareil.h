@@ -34,7 +34,9 @@ private:
     Reception Recevoir(unsigned char& octet, int delaiMs);
     Saisie LireParametre(unsigned char& valeur, const char* commande);
     void Repondre(unsigned char octet);
+    void Recu();
     void Cadencer();
+    std::chrono::microseconds TempsCaractere() const;
     void Emettre(unsigned char octet);
     bool EnvoyerHex(unsigned char valeur);
     void Noter(bool versAppareil, unsigned char octet);
@@ -59,6 +61,7 @@ private:
     const std::chrono::steady_clock::time_point debut_ = std::chrono::steady_clock::now();
     std::ofstream fichierTrace_;
     int commandesRecues_ = 0;
+    std::chrono::steady_clock::time_point finReception_{};  // when the last byte received ended on the wire
 
     mutable std::mutex verrou_;  // guards everything below
     std::vector<std::uint8_t> programme_;
