@@ -1,4 +1,5 @@
-// Draws the main window's pictures into the folder given as argument:
+// Draws the program's pictures into the folder given as argument:
+//   logo_korvane.jpg           384 x 57  the maker's logo of the About box, blue on white
 //   bandeau.jpg                330 x 53  the maker's name, blue on white
 //   connexion_appareil_pc.jpg  362 x 193 the device, its red cable and the PC (which starts right of
 //                                        column 226, so that the narrow frame shows no PC)
@@ -23,40 +24,79 @@ const QColor CIEL(0x3a, 0x8f, 0xd8);
 // The window's button face, so that the picture melts into the page.
 const QColor FOND(0xef, 0xef, 0xef);
 
+// The maker's mark: a rhombus cut by a chevron, the "K" in the abstract, with a white bar.
+struct Marque {
+    QRectF losange;   // the rhombus's bounding box
+    double gauche;    // the chevron's inner left edge
+    double haut;      // its top and bottom
+    double bas;
+    double portee;    // how far its point reaches right of gauche
+    double epaisseur;
+    QRectF barre;     // the white upright left of the chevron
+};
+
+void DessinerMarque(QPainter& peintre, const Marque& m)
+{
+    const double milieu = m.losange.center().y();
+    QPainterPath losange;
+    losange.moveTo(m.losange.center().x(), m.losange.top());
+    losange.lineTo(m.losange.right(), milieu);
+    losange.lineTo(m.losange.center().x(), m.losange.bottom());
+    losange.lineTo(m.losange.left(), milieu);
+    losange.closeSubpath();
+    peintre.fillPath(losange, BLEU);
+    QPainterPath chevron;
+    chevron.moveTo(m.gauche, m.haut);
+    chevron.lineTo(m.gauche + m.portee, milieu);
+    chevron.lineTo(m.gauche, m.bas);
+    chevron.lineTo(m.gauche + m.epaisseur, m.bas);
+    chevron.lineTo(m.gauche + m.portee + m.epaisseur, milieu);
+    chevron.lineTo(m.gauche + m.epaisseur, m.haut);
+    chevron.closeSubpath();
+    peintre.fillPath(chevron, Qt::white);
+    peintre.fillRect(m.barre, Qt::white);
+}
+
+// The maker's name in bold blue capitals or small letters, with the sky-blue rule under it.
+void DessinerNom(QPainter& peintre, const QString& nom, const QRectF& cadre, double espacement, const QRectF& trait)
+{
+    QFont police(QStringLiteral("DejaVu Sans"));
+    police.setPixelSize(34);
+    police.setBold(true);
+    police.setLetterSpacing(QFont::AbsoluteSpacing, espacement);
+    peintre.setFont(police);
+    peintre.setPen(BLEU);
+    peintre.drawText(cadre, Qt::AlignLeft | Qt::AlignVCenter, nom);
+    peintre.fillRect(trait, CIEL);
+}
+
+QImage Logo()
+{
+    QImage image(384, 57, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter peintre(&image);
+    peintre.setRenderHint(QPainter::Antialiasing);
+    DessinerMarque(peintre, {QRectF(5, 4, 50, 49), 24, 14, 43, 14, 7, QRectF(19, 14, 5, 29)});
+    DessinerNom(peintre, QStringLiteral("KORVANE"), QRectF(68, 0, 316, 40), 4, QRectF(70, 41, 300, 2));
+    QFont devise(QStringLiteral("DejaVu Sans"));
+    devise.setPixelSize(10);
+    devise.setLetterSpacing(QFont::AbsoluteSpacing, 2);
+    peintre.setFont(devise);
+    peintre.setPen(CIEL);
+    peintre.drawText(QRectF(70, 44, 300, 13), Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("INSTRUMENTS DE MESURE"));
+    return image;
+}
+
 QImage Bandeau()
 {
     QImage image(330, 53, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter peintre(&image);
     peintre.setRenderHint(QPainter::Antialiasing);
-
-    // The maker's rhombus, smaller than on the About box.
-    QPainterPath losange;
-    losange.moveTo(26, 5);
-    losange.lineTo(47, 26.5);
-    losange.lineTo(26, 48);
-    losange.lineTo(5, 26.5);
-    losange.closeSubpath();
-    peintre.fillPath(losange, BLEU);
-    QPainterPath chevron;
-    chevron.moveTo(21, 14);
-    chevron.lineTo(33, 26.5);
-    chevron.lineTo(21, 39);
-    chevron.lineTo(27, 39);
-    chevron.lineTo(39, 26.5);
-    chevron.lineTo(27, 14);
-    chevron.closeSubpath();
-    peintre.fillPath(chevron, Qt::white);
-    peintre.fillRect(QRectF(16, 14, 4, 25), Qt::white);
-
-    QFont nom(QStringLiteral("DejaVu Sans"));
-    nom.setPixelSize(34);
-    nom.setBold(true);
-    nom.setLetterSpacing(QFont::AbsoluteSpacing, 3);
-    peintre.setFont(nom);
-    peintre.setPen(BLEU);
-    peintre.drawText(QRectF(60, 0, 270, 42), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Korvane"));
-    peintre.fillRect(QRectF(62, 43, 258, 2), CIEL);
+    // The mark, smaller than on the About box.
+    DessinerMarque(peintre, {QRectF(5, 5, 42, 43), 21, 14, 39, 12, 6, QRectF(16, 14, 4, 25)});
+    DessinerNom(peintre, QStringLiteral("Korvane"), QRectF(60, 0, 270, 42), 3, QRectF(62, 43, 258, 2));
     return image;
 }
 
@@ -146,10 +186,10 @@ QImage IconeFenetre()
     return image;
 }
 
-bool Enregistrer(const QImage& image, const QString& dossier, const char* nom)
+bool Enregistrer(const QImage& image, const QString& dossier, const char* nom, int qualite = 95)
 {
     const QString chemin = dossier + QLatin1Char('/') + QString::fromLatin1(nom);
-    if (image.save(chemin, "JPG", 95))
+    if (image.save(chemin, "JPG", qualite))
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(chemin));
     return false;
@@ -167,7 +207,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     const QString dossier = QString::fromLocal8Bit(argv[1]);
-    const bool ok = Enregistrer(Bandeau(), dossier, "bandeau.jpg")
+    const bool ok = Enregistrer(Logo(), dossier, "logo_korvane.jpg", 92)
+                    && Enregistrer(Bandeau(), dossier, "bandeau.jpg")
                     && Enregistrer(ConnexionAppareilPc(), dossier, "connexion_appareil_pc.jpg")
                     && Enregistrer(IconeFenetre(), dossier, "icone_fenetre.jpg");
     return ok ? 0 : 1;
