@@ -1,6 +1,9 @@
 # The two commands of the README, and the further checks.
 .PHONY: demo test run bench check-asan check-windows screenshots ports bootstrap build build-asan
 
+# Qt wants a private runtime folder; a root shell without a desktop session has none.
+export XDG_RUNTIME_DIR ?= $(shell d=/tmp/runtime-$$(id -u); mkdir -p -m 700 $$d; echo $$d)
+
 bootstrap:
 	@scripts/bootstrap
 
