@@ -124,6 +124,7 @@ public:
 
 private:
     // Page fillers, one per step that has a page.
+    void EnTeteVersion();
     void Page1();
     void Page2();
     void Page3();

@@ -113,6 +113,18 @@ void TFormMj::ShowStep(int step)
     }
 }
 
+// Pages 1 and 2: their title, and the version caption both as the window's title and on line 1.
+void TFormMj::EnTeteVersion()
+{
+    Ui::FormMj& c = *Controles;
+    c.LabelTitreEtape->setText(Texte(TITRE_PAGES_1_2));
+    const QString legende = Legende();
+    setWindowTitle(legende);
+    c.LabelLigne1->setText(legende);
+    Centrer(c.LabelLigne1);
+    Gras(c.LabelLigne1);
+}
+
 // Language choice.
 void TFormMj::Page1()
 {
@@ -122,12 +134,7 @@ void TFormMj::Page1()
     c.ButtonQuitter->setText(Texte(QUITTER));
     c.ButtonSuivant->setText(Texte(SUIVANT));
     c.ButtonAPropos->setText(Texte(A_PROPOS));
-    c.LabelTitreEtape->setText(Texte(TITRE_PAGES_1_2));
-    const QString legende = Legende();
-    setWindowTitle(legende);
-    c.LabelLigne1->setText(legende);
-    Centrer(c.LabelLigne1);
-    Gras(c.LabelLigne1);
+    EnTeteVersion();
     c.LabelLigne1->show();
     c.LabelLigne2->setText(Texte(P1_LIGNE2));
     Centrer(c.LabelLigne2);
@@ -163,12 +170,7 @@ void TFormMj::Page2()
     c.ButtonPrecedant->setText(Texte(PRECEDENT));
     c.ButtonSuivant->setText(Texte(SUIVANT));
     c.ButtonAPropos->setText(Texte(A_PROPOS));
-    c.LabelTitreEtape->setText(Texte(TITRE_PAGES_1_2));
-    const QString legende = Legende();
-    setWindowTitle(legende);
-    c.LabelLigne1->setText(legende);
-    Centrer(c.LabelLigne1);
-    Gras(c.LabelLigne1);
+    EnTeteVersion();
     AlignerAGauche(c.LabelLigne2);
     c.LabelLigne2->setText(Texte(P2_LIGNE2));
     c.LabelLigne3->setText(Texte(P2_LIGNE3));
