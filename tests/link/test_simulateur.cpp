@@ -206,3 +206,29 @@ TEST(AppareilFautif, UnAppareilDebrancheEnCoursDeTransfertEstSignaleAussitot) {
     EXPECT_FALSE(lien->PortOuvert());
     EXPECT_EQ(lien->EstConnecte(), 0);
 }
+
+// Every rate of the rate table, including those termios has no constant for: both ends move,
+// and the next exchange and the farewell go through at the new rate and back at 9600.
+class ChangementDeVitesse : public ::testing::TestWithParam<int> {};
+
+TEST_P(ChangementDeVitesse, LesDeuxBoutsSuivent) {
+    OptionsSimulateur options;
+    options.rapide = true;
+    Simulateur sim(options);
+    ASSERT_TRUE(sim.Demarrer());
+    auto lien = LienVersSimulateur(sim);
+    ASSERT_EQ(lien->Connecter(1), 0);
+    ASSERT_EQ(lien->ChangerVitesse(GetParam()), 0);
+    EXPECT_EQ(sim.VitesseCourante(), GetParam());
+    unsigned variante = 0;
+    EXPECT_EQ(lien->LireVariante(&variante), 0);
+    EXPECT_EQ(variante, 1u);
+    EXPECT_EQ(lien->Deconnecter(), 0);
+    LaisserLaTraceSeFinir();
+    EXPECT_EQ(sim.VitesseCourante(), 9600);
+    for (const std::string& a : sim.Anomalies()) ADD_FAILURE() << a;
+}
+
+INSTANTIATE_TEST_SUITE_P(TableDesVitesses, ChangementDeVitesse,
+                         ::testing::Values(4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200,
+                                           128000, 256000));
