@@ -18,6 +18,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "link/debit_libre_linux.h"
+
 namespace {
 
 // MAXDWORD in a time-out member: "return at once" for the interval, as on Windows.
@@ -28,8 +30,8 @@ struct DebitTermios {
     speed_t code;
 };
 
-// Only the rates termios has a constant for. 14400, 56000, 128000 and 256000 have none and
-// are refused with EINVAL, as a driver refuses a rate it cannot make.
+// The rates termios has a constant for. Any other rate (14400, 56000, 128000, 256000) is set
+// through the kernel's arbitrary-rate interface.
 constexpr DebitTermios DEBITS[] = {
     {50, B50},         {75, B75},         {110, B110},       {134, B134},     {150, B150},
     {200, B200},       {300, B300},       {600, B600},       {1200, B1200},   {1800, B1800},
@@ -58,12 +60,6 @@ bool CodeDebit(std::uint32_t bauds, speed_t* code) {
             return true;
         }
     return false;
-}
-
-std::uint32_t BaudsDuCode(speed_t code) {
-    for (const DebitTermios& d : DEBITS)
-        if (d.code == code) return d.bauds;
-    return 0;
 }
 
 // Pseudo-terminals have no modem lines, and their driver refuses TIOCMBIS/TIOCMBIC/TIOCMGET.
@@ -133,7 +129,7 @@ public:
 
         ReglagesSerie r;
         r.DCBlength = sizeof(ReglagesSerie);
-        r.BaudRate = BaudsDuCode(::cfgetospeed(&t));
+        if (!LireDebitLibre(fd, r.BaudRate)) return Echec(errno);
         r.fBinary = 1;
         r.fParity = (t.c_iflag & INPCK) ? 1 : 0;
         r.fOutxCtsFlow = (t.c_cflag & CRTSCTS) ? 1 : 0;
@@ -183,14 +179,16 @@ public:
             t.c_cflag |= CS8;
         }
         if (::tcsetattr(fd, TCSANOW, &t) != 0) return Echec(errno);
+        speed_t code = 0;
+        if (!CodeDebit(r.BaudRate, &code) && !AppliquerDebitLibre(fd, r.BaudRate)) return Echec(errno);
 
         // tcsetattr succeeds when any part was taken; a driver that dropped the rate or the
         // frame format must not pass for a line that is set.
         struct termios relu {};
-        if (::tcgetattr(fd, &relu) != 0) return Echec(errno);
+        std::uint32_t debit = 0;
+        if (::tcgetattr(fd, &relu) != 0 || !LireDebitLibre(fd, debit)) return Echec(errno);
         const tcflag_t cadre = CSIZE | PARENB | PARODD | CSTOPB;
-        if (::cfgetospeed(&relu) != ::cfgetospeed(&t) || (relu.c_cflag & cadre) != (t.c_cflag & cadre))
-            return Echec(EINVAL);
+        if (debit != r.BaudRate || (relu.c_cflag & cadre) != (t.c_cflag & cadre)) return Echec(EINVAL);
 
         if (!Ligne(fd, TIOCM_DTR, r.fDtrControl == DTR_CONTROL_ENABLE)) return false;
         if (!Ligne(fd, TIOCM_RTS, r.fRtsControl == RTS_CONTROL_ENABLE)) return false;
@@ -354,7 +352,7 @@ private:
 int ConstruireTermios(const ReglagesSerie& r, struct termios& t) {
     speed_t debit = 0;
     tcflag_t taille = 0;
-    if (!CodeDebit(r.BaudRate, &debit)) return EINVAL;
+    if (r.BaudRate == 0) return EINVAL;  // B0 would hang the line up
     switch (r.ByteSize) {
     case 5: taille = CS5; break;
     case 6: taille = CS6; break;
@@ -387,6 +385,7 @@ int ConstruireTermios(const ReglagesSerie& r, struct termios& t) {
     }
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
+    if (!CodeDebit(r.BaudRate, &debit)) return 0;  // left as it is until AppliquerDebitLibre
     if (::cfsetispeed(&t, debit) != 0 || ::cfsetospeed(&t, debit) != 0) return EINVAL;
     return 0;
 }

@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <utility>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,12 +53,24 @@ std::string PiloteDuPort(const std::string& dossierTty)
     return CibleLien(chemin.substr(0, barre) + "/driver");
 }
 
-// A legacy 8250 slot without a UART behind it reports type 0.
+// A legacy 8250 slot without a UART behind it reports type 0. Only a regular file is read, and
+// its open does not wait: a root given for tests may hold a FIFO there, which would block.
 bool SansUart(const std::string& dossierTty)
 {
-    std::ifstream fichier(dossierTty + "/type");
-    int type = -1;
-    return (fichier >> type) && type == 0;
+    const int fd = open((dossierTty + "/type").c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char texte[16] = {};
+    struct stat etat {};
+    ssize_t lus = 0;
+    if (fstat(fd, &etat) == 0 && S_ISREG(etat.st_mode))
+        lus = read(fd, texte, sizeof texte - 1);
+    close(fd);
+    if (lus <= 0)
+        return false;
+    char* fin = nullptr;
+    const long type = std::strtol(texte, &fin, 10);
+    return fin != texte && type == 0;
 }
 
 std::string NumeroDuNom(const std::string& nomTty)

@@ -1,8 +1,5 @@
 #include "sim/arguments.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 namespace {
 
 const char* const OPTIONS_A_VALEUR[] = {
@@ -10,21 +7,26 @@ const char* const OPTIONS_A_VALEUR[] = {
     "--faute", "--raccrocher-apres", "--ecriture-rangee-ms", "--trace", "--hex-programme",
     "--hex-eeprom"};
 
-// Decimal, or hexadecimal after 0x; nothing else, so that "010" stays ten.
+// Decimal digits, or "0x" then hexadecimal digits; nothing else (no blank, sign or second
+// prefix), so that "010" stays ten.
 bool LireNombre(const std::string& texte, unsigned long maximum, unsigned long& valeur) {
-    if (texte.empty()) return false;
-    int base = 10;
-    std::string chiffres = texte;
+    unsigned long base = 10;
+    std::size_t i = 0;
     if (texte.size() > 2 && texte[0] == '0' && (texte[1] == 'x' || texte[1] == 'X')) {
         base = 16;
-        chiffres = texte.substr(2);
+        i = 2;
     }
-    if (chiffres.empty() || chiffres[0] == '-' || chiffres[0] == '+' || chiffres[0] == ' ')
-        return false;
-    char* fin = nullptr;
-    errno = 0;
-    const unsigned long v = std::strtoul(chiffres.c_str(), &fin, base);
-    if (errno != 0 || *fin != '\0' || v > maximum) return false;
+    if (i == texte.size()) return false;
+    unsigned long v = 0;
+    for (; i < texte.size(); ++i) {
+        const char c = texte[i];
+        unsigned long chiffre = base;
+        if (c >= '0' && c <= '9') chiffre = static_cast<unsigned long>(c - '0');
+        else if (c >= 'A' && c <= 'F') chiffre = static_cast<unsigned long>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f') chiffre = static_cast<unsigned long>(c - 'a' + 10);
+        if (chiffre >= base || v > (maximum - chiffre) / base) return false;
+        v = v * base + chiffre;
+    }
     valeur = v;
     return true;
 }

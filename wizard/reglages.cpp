@@ -1,11 +1,7 @@
 #include "wizard/reglages.h"
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <memory>
-#include <system_error>
 
 #include "wizard/dossier_systeme.h"
 
@@ -57,10 +53,6 @@ int Entier(const std::string& texte)
     return static_cast<int>(valeur);
 }
 
-struct FermeFichier {
-    void operator()(std::FILE* fichier) const { std::fclose(fichier); }
-};
-
 }  // namespace
 
 int LangueDesReglages(const char* octets, std::size_t taille)
@@ -95,22 +87,10 @@ LectureReglages LireReglages(const std::string& dossier)
         return lecture;
     lecture.chemin = dossier + SeparateurChemin() + NOM_FICHIER_REGLAGES;
 
-    std::error_code erreur;
-    if (!std::filesystem::exists(lecture.chemin, erreur))
-        return lecture;
-
-    // A directory of that name is there but is no file to read.
-    std::unique_ptr<std::FILE, FermeFichier> fichier;
-    if (!std::filesystem::is_directory(lecture.chemin, erreur))
-        fichier.reset(std::fopen(lecture.chemin.c_str(), "rb"));
-    if (!fichier) {
-        lecture.etat = EtatReglages::Illisible;
-        return lecture;
-    }
-
-    char tampon[TAILLE_LUE_REGLAGES + 1] = {};
-    const std::size_t lus = std::fread(tampon, 1, TAILLE_LUE_REGLAGES, fichier.get());
-    lecture.etat = EtatReglages::Lu;
-    lecture.langue = LangueDesReglages(tampon, lus);
+    char tampon[TAILLE_LUE_REGLAGES] = {};
+    std::size_t lus = 0;
+    lecture.etat = LireDebutFichier(lecture.chemin, tampon, sizeof tampon, lus);
+    if (lecture.etat == EtatReglages::Lu)
+        lecture.langue = LangueDesReglages(tampon, lus);
     return lecture;
 }

@@ -26,3 +26,8 @@ struct LectureReglages {
 
 // Reads NOM_FICHIER_REGLAGES in dossier; an empty dossier means no file.
 LectureReglages LireReglages(const std::string& dossier);
+
+// The platform's part: up to taille bytes from the start of the file at chemin into octets,
+// their count in lus. Absent when nothing there leads to a file; Illisible when what is there
+// cannot be opened for reading as a file; Lu otherwise. Never waits for another program.
+EtatReglages LireDebutFichier(const std::string& chemin, char* octets, std::size_t taille, std::size_t& lus);

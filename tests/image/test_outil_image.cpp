@@ -58,7 +58,9 @@ protected:
     fs::path Dossier;
     fs::path Sortie;
     std::string Erreurs;
-    const std::string D = Donnees(0x800, {1, 2, 3, 4}) + "\n";
+    // Four bytes at a, one line.
+    static std::string L(unsigned a) { return Donnees(a, {1, 2, 3, 4}) + "\n"; }
+    const std::string D = L(0x800);
 };
 
 TEST_F(OutilImage, SoundFileIsEmbeddedWithEitherLineEnding) {
@@ -69,11 +71,19 @@ TEST_F(OutilImage, SoundFileIsEmbeddedWithEitherLineEnding) {
               std::string::npos) << crlf;
     ASSERT_EQ(Lancer(a + "\n" + b + "\n" + FIN), 0) << Erreurs;
     EXPECT_EQ(Lire(Sortie), crlf);
+
+    // What the walk writes as it should: an odd address that follows the bytes before it,
+    // empty records anywhere, start addresses, the top of each window, blank lines at the end.
+    EXPECT_EQ(Lancer(Donnees(0x100, {}) + "\n" + D + Donnees(0x804, {5}) + "\n" + Donnees(0x805, {6, 7}) +
+                     "\n" + Enregistrement(3, 0, {0, 0, 8, 0}) + "\n" + Enregistrement(5, 0, {0, 0, 8, 0}) +
+                     "\n" + b + "\n" + Donnees(0xFFFC, {1, 2, 3}) + "\n" + Base(0xF0) + "\n" +
+                     Donnees(0x3F5, {1, 2}) + "\n" + FIN + "\n\n \t\r\n"),
+              0) << Erreurs;
 }
 
 TEST_F(OutilImage, BadRecordsAreRefusedWithTheirLine) {
     Refus(D + "020000040001F9\n" + FIN, 2, "':'");
-    Refus(D + D + ":0408000001020G04EB\n" + FIN, 3, "'G' at column 15");
+    Refus(D + L(0x804) + ":0408000001020G04EB\n" + FIN, 3, "'G' at column 15");
     Refus(D + ":04080000010203\n" + FIN, 2, "byte count 4");
     Refus(D + ":040800000a0b0c0dc2\n" + FIN, 2, "lower-case");
     Refus(D + ":04080000010203040E\n" + FIN, 2, "wrong checksum 0E, expected EA");
@@ -81,15 +91,28 @@ TEST_F(OutilImage, BadRecordsAreRefusedWithTheirLine) {
     Refus(D + ":020000020000FC\n" + FIN, 2, "type 02");
     Refus(D + "\n" + FIN, 2, "empty line");
     Refus(D + FIN + "\n" + D, 3, "after the end-of-file");
+    Refus(D + FIN + "\n\n" + D, 4, "after the end-of-file");
+    Refus(D + Enregistrement(3, 0, {0, 8, 0}) + "\n" + FIN, 2, "type 03) without 4 bytes");
+    Refus(D + Enregistrement(5, 0, {0, 0, 0, 8, 0}) + "\n" + FIN, 2, "type 05) without 4 bytes");
+    // Data the walk would write wrong or drop.
+    Refus(D + Donnees(0x805, {5}) + "\n" + FIN, 2, "odd address 0x805 does not follow");
+    Refus(Donnees(0x800, {1, 2, 3}) + "\n" + Donnees(0x900, {}) + "\n" + Donnees(0x803, {4}) + "\n" + FIN,
+          3, "odd address 0x803");  // the empty record ended the block
+    Refus(D + Donnees(0x802, {5, 6}) + "\n" + FIN, 2, "0x802 overlaps the previous record's, which end at 0x803");
+    Refus(L(0x900) + D + FIN, 2, "0x800 goes back");
+    Refus(Donnees(0x7FE, {1, 2, 3}) + "\n" + FIN, 1, "from 0x7FE to 0x800 lies outside");
+    Refus(Base(1) + "\n" + Donnees(0xFFFE, {1, 2}) + "\n" + FIN, 2, "0x1FFFE to 0x1FFFF");
+    Refus(Base(0xF0) + "\n" + Donnees(0x3F6, {1, 2}) + "\n" + FIN, 2, "0xF003F6 to 0xF003F7");
+    Refus(Base(0x30) + "\n" + Donnees(0, {1}) + "\n" + FIN, 2, "0x300000");
 }
 
 TEST_F(OutilImage, MissingEndOrTooManyRecords) {
     Refus("", 1, "no records");
-    Refus(D + D + D, 3, "no end-of-file record");
+    Refus(D + L(0x804) + L(0x808), 3, "no end-of-file record");
     std::string plein;
-    for (int i = 1; i < CAPACITE_TABLE; ++i) plein += D;
+    for (int i = 1; i < CAPACITE_TABLE; ++i) plein += L(0x800 + 4 * i);
     EXPECT_EQ(Lancer(plein + FIN), 0) << Erreurs;
-    Refus(plein + D + FIN, CAPACITE_TABLE + 1, "more than 10000 records");
+    Refus(plein + L(0x800 + 4 * CAPACITE_TABLE) + FIN, CAPACITE_TABLE + 1, "more than 10000 records");
 }
 
 }  // namespace

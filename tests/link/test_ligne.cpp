@@ -9,6 +9,7 @@
 
 #include "link/protocole.h"
 #include "link/serie_posix.h"
+#include "sim/reglages_pty.h"
 #include "tests/link/pty_temoin.h"
 
 namespace {
@@ -75,7 +76,7 @@ TEST(LigneSerie, LesFormesSansEquivalentTermiosSontRefusees) {
                         +[](ReglagesSerie& x) { x.ByteSize = 9; },
                         +[](ReglagesSerie& x) { x.StopBits = 1; },  // 1.5 stop bits
                         +[](ReglagesSerie& x) { x.fDtrControl = 2; },  // handshake
-                        +[](ReglagesSerie& x) { x.BaudRate = 256000; }}) {
+                        +[](ReglagesSerie& x) { x.BaudRate = 0; }}) {
         ReglagesSerie faux = r;
         casser(faux);
         termios u{};
@@ -97,9 +98,13 @@ TEST(LigneSerie, ReglerVitessePC) {
     EXPECT_EQ(lien->ReglerVitessePC(12345), 0);
     EXPECT_EQ(lien->ReglagesLigne().BaudRate, 9600u);
     EXPECT_EQ(VitesseEsclave(pty), static_cast<speed_t>(B9600));
-    // Rates termios has no constant for are refused like a rate the driver cannot make.
-    EXPECT_EQ(lien->ReglerVitessePC(14400), EINVAL);
-    EXPECT_EQ(lien->DernierResultat(), EINVAL);
+    // A rate termios has no constant for reaches the kernel in bit/s.
+    EXPECT_EQ(lien->ReglerVitessePC(14400), 0);
+    int bits = 0, bauds = 0;
+    ASSERT_TRUE(LireReglagesPty(pty.Maitre(), bits, bauds));
+    EXPECT_EQ(bauds, 14400);
+    EXPECT_EQ(lien->ReglerVitessePC(9600), 0);
+    EXPECT_EQ(VitesseEsclave(pty), static_cast<speed_t>(B9600));
 }
 
 TEST(LigneSerie, LesReglagesRelusSontCeuxAppliques) {
@@ -124,6 +129,10 @@ TEST(LigneSerie, LesReglagesRelusSontCeuxAppliques) {
     EXPECT_EQ(lu.fDtrControl, DTR_CONTROL_ENABLE);
     EXPECT_EQ(lu.fRtsControl, RTS_CONTROL_DISABLE);
     voulu.BaudRate = 128000;
+    ASSERT_TRUE(ligne->AppliquerReglages(port, voulu));
+    ASSERT_TRUE(ligne->LireReglages(port, lu));
+    EXPECT_EQ(lu.BaudRate, 128000u);
+    voulu.BaudRate = 0;
     EXPECT_FALSE(ligne->AppliquerReglages(port, voulu));
     EXPECT_EQ(ligne->DerniereErreur(), EINVAL);
 

@@ -206,3 +206,25 @@ TEST(AppareilFautif, UnAppareilDebrancheEnCoursDeTransfertEstSignaleAussitot) {
     EXPECT_FALSE(lien->PortOuvert());
     EXPECT_EQ(lien->EstConnecte(), 0);
 }
+
+// Every rate of the rate table, those termios has no constant for included: both ends move,
+// and the next exchange goes through at the new rate.
+class ChangementDeVitesse : public ::testing::TestWithParam<int> {};
+
+TEST_P(ChangementDeVitesse, LesDeuxBoutsSuivent) {
+    OptionsSimulateur options;
+    options.rapide = true;
+    Simulateur sim(options);
+    ASSERT_TRUE(sim.Demarrer());
+    auto lien = LienVersSimulateur(sim);
+    unsigned variante = 0;
+    ASSERT_EQ(lien->Connecter(1), 0);
+    ASSERT_EQ(lien->ChangerVitesse(GetParam()), 0);
+    EXPECT_EQ(sim.VitesseCourante(), GetParam());
+    EXPECT_EQ(lien->LireVariante(&variante), 0);
+    for (const std::string& a : sim.Anomalies()) ADD_FAILURE() << a;
+}
+
+INSTANTIATE_TEST_SUITE_P(TableDesVitesses, ChangementDeVitesse,
+                         ::testing::Values(4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200,
+                                           128000, 256000));

@@ -96,7 +96,9 @@ protected:
     {
         SourceSysfs source(classe, dev);
         std::vector<ValeurPort> valeurs{{"reste", TYPE_TEXTE, "COM99"}};
+        alarm(10);  // a reader that blocks ends the test program
         EXPECT_EQ(source.Lire(valeurs), attendu);
+        alarm(0);
         return valeurs;
     }
 
@@ -118,8 +120,11 @@ TEST_F(ArbreSysfs, HardwarePortsBecomeRegistryLikeValues)
     PontUsb("ttyUSB0");
     Acm("ttyACM0", "1-3/1-3:1.0");
     Uart("ttyS0", "4");
-    EXPECT_EQ(Texte(Lire()),
-              "\\Device\\USBSER0=COM65;\\Device\\Serial0=COM1;\\Device\\Silabser0=COM33;");
+    Uart("ttyS2", "0");
+    const std::string fifo = classe + "/ttyS2/type";  // a FIFO, as only a test root holds: not
+    ASSERT_TRUE(unlink(fifo.c_str()) == 0 && mkfifo(fifo.c_str(), 0600) == 0);  // read, kept
+    EXPECT_EQ(Texte(Lire()), "\\Device\\USBSER0=COM65;\\Device\\Serial0=COM1;\\Device\\Serial2=COM3;"
+                             "\\Device\\Silabser0=COM33;");
 }
 
 TEST_F(ArbreSysfs, PortsThatCannotBeUsedAreLeftOut)

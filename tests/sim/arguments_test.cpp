@@ -41,7 +41,9 @@ TEST(Arguments, BadCommandLinesAreRefused) {
         {"--version", "3.7.0.1"}, {"--version", "3..0"},   {"--faute", "0x83"},
         {"--faute", "0=0x84"},    {"--serie", "-1"},       {"--serie", "4294967296"},
         {"--langue"},             {"--inconnue"},          {"--rapide", "oui"},
-        {"--variante", "0x"},     {"--silencieux-depuis", "2x"}};
+        {"--variante", "0x"},     {"--silencieux-depuis", "2x"},
+        {"--variante", "\t-18446744073709551615"},                {"--variante", "\t1"},
+        {"--serie", "0x0x10"},    {"--serie", "0x\t10"}};
     for (const auto& arguments : mauvaises) {
         OptionsSimulateur o;
         std::string erreur;

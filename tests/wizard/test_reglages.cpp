@@ -6,7 +6,9 @@
 #include <random>
 #include <string>
 
-#include <QDir>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QTemporaryDir>
 
 #include "wizard/reglages.h"
@@ -127,6 +129,9 @@ TEST_F(FichierReglages, SansFichierLeFrancais)
     EXPECT_EQ(lecture.etat, EtatReglages::Absent);
     EXPECT_EQ(lecture.langue, 0);
     EXPECT_EQ(LireReglages(std::string()).etat, EtatReglages::Absent);
+    // A link that leads nowhere leads to no file.
+    ASSERT_EQ(::symlink("nulle-part", Chemin().c_str()), 0);
+    EXPECT_EQ(LireReglages(Dossier()).etat, EtatReglages::Absent);
 }
 
 TEST_F(FichierReglages, LeFichierDonneLaLangue)
@@ -147,12 +152,25 @@ TEST_F(FichierReglages, LeFichierDonneLaLangue)
 
 TEST_F(FichierReglages, UnFichierQuiNeSOuvrePasEstSignale)
 {
-    // Something stands under the file's name but cannot be opened as a file.
-    ASSERT_TRUE(QDir(dossier_.path()).mkdir(QStringLiteral("ZantrelV1.CFG")));
-    const LectureReglages lecture = LireReglages(Dossier());
-    EXPECT_EQ(lecture.etat, EtatReglages::Illisible);
-    EXPECT_EQ(lecture.chemin, Chemin());
-    EXPECT_EQ(lecture.langue, 0);
+    // Something stands under the file's name but cannot be opened as a file. None of it may
+    // hold start-up: a FIFO blocks a plain open until a writer comes.
+    int (*const poser[])(const char*) = {
+        +[](const char* c) { return ::mkdir(c, 0700); },
+        +[](const char* c) { return ::mkfifo(c, 0600); },
+        +[](const char* c) { return ::symlink("ZantrelV1.CFG", c); },  // a loop
+        +[](const char* c) { return ::symlink("/dev/null", c); },
+    };
+    for (const auto poserUn : poser) {
+        ::rmdir(Chemin().c_str());
+        ::unlink(Chemin().c_str());
+        ASSERT_EQ(poserUn(Chemin().c_str()), 0);
+        ::alarm(10);  // a read that blocks ends the test program
+        const LectureReglages lecture = LireReglages(Dossier());
+        ::alarm(0);
+        EXPECT_EQ(lecture.etat, EtatReglages::Illisible);
+        EXPECT_EQ(lecture.chemin, Chemin());
+        EXPECT_EQ(lecture.langue, 0);
+    }
 }
 
 }  // namespace

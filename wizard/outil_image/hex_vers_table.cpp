@@ -3,8 +3,10 @@
 //   hex_vers_table <firmware.hex> <image_firmware.cpp>
 //
 // The program reads the records with nothing but a two-digit decoder and no checks, so every
-// fault is caught here instead, and the build stops with the line named.
+// fault is caught here instead, and the build stops with the line named: bad syntax, and data
+// that the walk would write wrong or not at all.
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "wizard/image_firmware.h"
+#include "wizard/parcours_image.h"
 
 namespace {
 
@@ -37,6 +40,12 @@ int Octet(const std::string& texte, std::size_t position) {
 std::string Hex2(int valeur) {
     char texte[3];
     std::snprintf(texte, sizeof texte, "%02X", valeur & 0xFF);
+    return texte;
+}
+
+std::string Adresse(std::uint64_t valeur) {
+    char texte[24];
+    std::snprintf(texte, sizeof texte, "0x%llX", static_cast<unsigned long long>(valeur));
     return texte;
 }
 
@@ -87,11 +96,80 @@ std::string Examiner(const std::string& texte) {
         // The program only knows linear addresses; segment records would misplace the data.
         return "extended segment address record (type 02) not supported";
     case 0x03:
+        // Start addresses carry no data and the program skips them, but only in their own form.
+        return longueur == 4 ? std::string() : "start segment address record (type 03) without 4 bytes";
     case 0x05:
-        return {};  // start address: no data, the program skips it
+        return longueur == 4 ? std::string() : "start linear address record (type 05) without 4 bytes";
     default:
         return "unknown record type " + texte.substr(7, 2);
     }
+}
+
+// The walk's view of the data records so far, to refuse what it would write wrong or drop.
+struct Parcours {
+    std::uint64_t base = 0;  // from the last type-04 record
+    // Where the last data record's bytes start, and the address just past them.
+    bool donneesVues = false;
+    std::uint64_t debutPrecedent = 0;
+    std::uint64_t finPrecedente = 0;
+    // The walk holds a block that bytes at `suite` would continue; a block it starts anew
+    // begins at the record's own address.
+    bool blocOuvert = false;
+    std::uint64_t suite = 0;
+};
+
+bool Dans(const FenetreAdresses& fenetre, std::uint64_t debut, std::uint64_t fin) {
+    return debut >= fenetre.Debut && fin <= fenetre.Fin;
+}
+
+// Empty when the sound record texte can be written as the walk goes, otherwise why not.
+std::string Placer(const std::string& texte, Parcours& p) {
+    const int type = Octet(texte, 7);
+    if (type == 0x04) {
+        p.base = static_cast<std::uint64_t>(Octet(texte, 9) * 256 + Octet(texte, 11)) << 16;
+        return {};
+    }
+    if (type != 0x00) return {};
+    const std::uint64_t debut = p.base + static_cast<std::uint64_t>(Octet(texte, 3) * 256 + Octet(texte, 5));
+    const std::uint64_t fin = debut + static_cast<std::uint64_t>(Octet(texte, 1));
+    const bool suit = p.blocOuvert && debut == p.suite;
+    if (fin == debut) {
+        // No byte to write, but in program memory it still ends a block it does not continue.
+        if (FENETRE_PROGRAMME.Contient(static_cast<unsigned>(debut)) && !suit) p.blocOuvert = false;
+        return {};
+    }
+
+    const bool programme = Dans(FENETRE_PROGRAMME, debut, fin);
+    if (!programme && !Dans(FENETRE_EEPROM, debut, fin))
+        return "data from " + Adresse(debut) + " to " + Adresse(fin - 1) +
+               " lies outside program memory (" + Adresse(FENETRE_PROGRAMME.Debut) + " to " +
+               Adresse(FENETRE_PROGRAMME.Fin - 1) + ") and the EEPROM (" + Adresse(FENETRE_EEPROM.Debut) +
+               " to " + Adresse(FENETRE_EEPROM.Fin - 1) + ")";
+    if (p.donneesVues && debut < p.debutPrecedent)
+        return "data at " + Adresse(debut) + " goes back before the previous record's, at " +
+               Adresse(p.debutPrecedent);
+    if (p.donneesVues && debut < p.finPrecedente)
+        return "data at " + Adresse(debut) + " overlaps the previous record's, which end at " +
+               Adresse(p.finPrecedente - 1);
+    // The bootloader takes blocks at even addresses only.
+    if (programme && debut % 2 != 0 && !suit)
+        return "data at odd address " + Adresse(debut) +
+               " does not follow the bytes before it, so its block would start at an odd address";
+
+    p.donneesVues = true;
+    p.debutPrecedent = debut;
+    p.finPrecedente = fin;
+    // A block is written when it reaches the end of its row, and before any EEPROM byte.
+    p.blocOuvert = programme && fin % protocole::TAILLE_RANGEE != 0;
+    p.suite = fin;
+    return {};
+}
+
+// Only blanks and line ends: tolerated after the end-of-file record.
+bool Blanche(const std::string& texte) {
+    for (const char c : texte)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\v' && c != '\f') return false;
+    return true;
 }
 
 // Splits the file into lines (LF or CRLF) and checks them; records gets the texts.
@@ -99,6 +177,7 @@ bool Lire(const std::string& contenu, std::vector<std::string>& records, Refus& 
     std::size_t ligne = 0;
     std::size_t debut = 0;
     bool finTrouvee = false;
+    Parcours parcours;
     while (debut < contenu.size()) {
         std::size_t fin = contenu.find('\n', debut);
         if (fin == std::string::npos) fin = contenu.size();
@@ -108,10 +187,12 @@ bool Lire(const std::string& contenu, std::vector<std::string>& records, Refus& 
         ++ligne;
 
         if (finTrouvee) {
+            if (Blanche(texte)) continue;
             refus = {ligne, "record after the end-of-file record"};
             return false;
         }
-        const std::string motif = Examiner(texte);
+        std::string motif = Examiner(texte);
+        if (motif.empty()) motif = Placer(texte, parcours);
         if (!motif.empty()) {
             refus = {ligne, motif};
             return false;
