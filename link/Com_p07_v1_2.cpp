@@ -382,7 +382,11 @@ int ComP07::EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) 
 int ComP07::TerminerProgrammation() {
     if (!Connecte) return Resultat = ERR_NON_CONNECTE;
     if (Phase != PHASE_ECRITURE) return Resultat = ERR_ETAT_OU_BLOC;
-    ChangerVitesse(VITESSE_INITIALE);
+    // Out of step with the device, 0x91 would go at a rate it does not listen at, and its
+    // late answer would pass for the acknowledge.
+    if (ChangerVitesse(VITESSE_INITIALE) != 0) return Resultat;
+    // Only a byte that comes after 0x91 acknowledges it.
+    if (!Ligne->ViderEntree(Port)) return Resultat = ErreurLigne();
     if (EcrireOctet(CMD_TERMINER) != 0 || LireAcquit() != 0) return Resultat;
     Connecte = 0;
     Phase = PHASE_AUCUNE;

@@ -60,6 +60,7 @@ TEST_P(RefusReel, UneSeuleQuestionEtRienDEcrit)
 const char* const PLUS_RECENTE = "Votre Zantrel a une mise à jour plus récente.";
 const char* const INCOMPATIBLE = "L'appareil Zantrel ne peut pas être mis à jour. \n";
 const char* const VARIANTE = "L'appareil n'est pas pour cette version de la mise à jour.";
+const char* const TRANSMISSION = "Un Problème de transmission s'est produit.";
 
 INSTANTIATE_TEST_SUITE_P(
     Appareils, RefusReel,
@@ -73,5 +74,27 @@ INSTANTIATE_TEST_SUITE_P(
         CasRefus{"v1_9_0", Identite(1, 9, 0), GenreQuestion::Erreur, INCOMPATIBLE},
         CasRefus{"v0_0_0", Identite(0, 0, 0), GenreQuestion::Erreur, INCOMPATIBLE}),
     [](const ::testing::TestParamInfo<CasRefus>& info) { return std::string(info.param.nom); });
+
+// The return to 9600 answered late, or followed by a stray byte: the end of programming is not
+// confirmed, so the transmission question comes at step 11 and the success page never does.
+TEST(FinReelle, SansAcquitDeLaFinDeProgrammationPasDeReussite)
+{
+    for (const bool parasite : {false, true}) {
+        SCOPED_TRACE(parasite ? "stray byte" : "late answer");
+        FautesAppareil fautes;
+        fautes.vitesseFautive = 9600;
+        fautes.retardVitesseMs = parasite ? 0 : 1500;  // past the PC's read
+        fautes.octetParasite = parasite;
+        BancReel b;
+        ASSERT_TRUE(b.Brancher(Identite(3, 7, 0), fautes));
+        b.Lancer();
+        ASSERT_TRUE(b.AttendreQue([&] { return !b.questions.empty() || b.fenetre->Step == 12; }, 120000));
+        b.AttendreQue([] { return false; }, 500);
+        EXPECT_EQ(b.questions.size(), 1u);
+        for (const QuestionVue& q : b.questions)
+            EXPECT_TRUE(q.etape == 11 && q.texte.startsWith(U(TRANSMISSION))) << q.etape << q.texte.toStdString();
+        EXPECT_EQ(b.fenetre->Step, 5) << "Yes waits for another device";
+    }
+}
 
 }  // namespace
