@@ -22,6 +22,9 @@ bool VitessePcConnue(int bauds) {
     return false;
 }
 
+// The device sends its values as upper-case hexadecimal digits only.
+bool ChiffreHex(unsigned car) { return (car >= '0' && car <= '9') || (car >= 'A' && car <= 'F'); }
+
 }  // namespace
 
 ComP07::ComP07() : ComP07(CreerLigneSerie([](int n) { return CheminPort(n); })) {}
@@ -407,6 +410,8 @@ int ComP07::LireHex(unsigned* valeur, bool acquitter) {
     if (acquitter && EcrireOctet(ACQUIT) != 0) return Resultat;
     if (LireOctet(&second) != 0) return Resultat;
     if (acquitter && EcrireOctet(ACQUIT) != 0) return Resultat;
+    // Both characters were acknowledged, so the line stays in step; the pair is still no value.
+    if (!ChiffreHex(premier) || !ChiffreHex(second)) return Resultat = ERR_REPONSE;
     *valeur = static_cast<unsigned>(HexVersOctet(premier, second));
     return Resultat = 0;
 }
