@@ -22,6 +22,9 @@ bool VitessePcConnue(int bauds) {
     return false;
 }
 
+// The device sends its values as upper-case hexadecimal digits only.
+bool ChiffreHex(unsigned car) { return (car >= '0' && car <= '9') || (car >= 'A' && car <= 'F'); }
+
 }  // namespace
 
 ComP07::ComP07() : ComP07(CreerLigneSerie([](int n) { return CheminPort(n); })) {}
@@ -382,7 +385,11 @@ int ComP07::EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) 
 int ComP07::TerminerProgrammation() {
     if (!Connecte) return Resultat = ERR_NON_CONNECTE;
     if (Phase != PHASE_ECRITURE) return Resultat = ERR_ETAT_OU_BLOC;
-    ChangerVitesse(VITESSE_INITIALE);
+    // Out of step with the device, 0x91 would go at a rate it does not listen at, and its
+    // late answer would pass for the acknowledge.
+    if (ChangerVitesse(VITESSE_INITIALE) != 0) return Resultat;
+    // Only a byte that comes after 0x91 acknowledges it.
+    if (!Ligne->ViderEntree(Port)) return Resultat = ErreurLigne();
     if (EcrireOctet(CMD_TERMINER) != 0 || LireAcquit() != 0) return Resultat;
     Connecte = 0;
     Phase = PHASE_AUCUNE;
@@ -403,6 +410,8 @@ int ComP07::LireHex(unsigned* valeur, bool acquitter) {
     if (acquitter && EcrireOctet(ACQUIT) != 0) return Resultat;
     if (LireOctet(&second) != 0) return Resultat;
     if (acquitter && EcrireOctet(ACQUIT) != 0) return Resultat;
+    // Both characters were acknowledged, so the line stays in step; the pair is still no value.
+    if (!ChiffreHex(premier) || !ChiffreHex(second)) return Resultat = ERR_REPONSE;
     *valeur = static_cast<unsigned>(HexVersOctet(premier, second));
     return Resultat = 0;
 }

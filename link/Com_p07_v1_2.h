@@ -9,7 +9,7 @@
 // Link result codes; codes below 100000 are system errors passed through.
 inline constexpr int ERR_NON_CONNECTE = 100001;          // needs an open bootloader connection
 inline constexpr int ERR_DELAI = 100002;                 // no byte in time, or Connecter's deadline passed
-inline constexpr int ERR_REPONSE = 100003;               // another byte than the expected acknowledge
+inline constexpr int ERR_REPONSE = 100003;               // not the acknowledge, or not a hex digit
 inline constexpr int ERR_PAS_EN_PROGRAMMATION = 100004;  // PreparerEcriture outside phase 2
 inline constexpr int ERR_ADRESSE = 100007;               // block address outside the writable range
 inline constexpr int ERR_ETAT_OU_BLOC = 100009;          // not in phase 3, or malformed block

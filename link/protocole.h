@@ -45,7 +45,7 @@ inline constexpr int EEPROM_MINEUR = 1022;        // second version number
 inline constexpr int EEPROM_LANGUE = 15;          // 0 French, 1 English, anything else unset
 
 // Line rates.
-inline constexpr int VITESSE_INITIALE = 9600;  // bit/s after every open and after farewell
+inline constexpr int VITESSE_INITIALE = 9600;  // bit/s after every open, and for the farewell
 
 // Rate code sent with CMD_VITESSE for a rate in bit/s; 0 when the rate has no code.
 constexpr std::uint16_t CodeVitesse(int bauds) {
@@ -76,6 +76,13 @@ inline constexpr int DELAI_VIDAGE_MS = 1000;          // before every purge of t
 inline constexpr int DELAI_AVANT_AU_REVOIR_MS = 500;  // between the return to 9600 and the farewell
 inline constexpr int DELAI_ECRITURE_EEPROM_MS = 300;  // before reading the ack of an EEPROM write
 inline constexpr int DELAI_PREPARATION_MS = 500;      // before and after the ack of CMD_PREPARER
+
+// How long the device stays busy once it has acknowledged, in milliseconds; it reads nothing
+// meanwhile. Both lie well inside the silence the PC keeps after these commands.
+inline constexpr int DUREE_EFFACEMENT_MS = 800;        // erasing program memory, after CMD_PREPARER
+inline constexpr int DUREE_ECRITURE_CELLULE_MS = 100;  // writing the cell, after CMD_ECRIRE_EEPROM
+static_assert(DUREE_EFFACEMENT_MS < DELAI_PREPARATION_MS + DELAI_VIDAGE_MS);
+static_assert(DUREE_ECRITURE_CELLULE_MS < DELAI_ECRITURE_EEPROM_MS);
 
 // How long the simulated device waits for the next character of a frame, or for the PC's
 // ACQUIT after one of its own characters, before it drops the exchange.

@@ -37,6 +37,8 @@ int ValeurChiffre(unsigned char car) {
 }
 
 const char CHIFFRES[] = "0123456789ABCDEF";
+// No hex digit, though an unchecked decoder makes a number of it ("0L" gives 21).
+constexpr unsigned char CARACTERE_NON_HEX = 'L';
 const char NON_HEX[] = " with characters that are not upper-case hex pairs";
 
 std::string Format(const char* format, unsigned a = 0, unsigned b = 0, unsigned c = 0) {
@@ -85,21 +87,37 @@ Appareil::Reception Appareil::Recevoir(unsigned char& octet, int delaiMs) {
     case LigneAppareil::Lecture::Fermee: return Reception::Fermee;
     case LigneAppareil::Lecture::Octet: break;
     }
+    const auto arrivee = std::chrono::steady_clock::now();
     Recu();
     Noter(true, octet);
-    // A UART set to another rate or frame size only sees garbage, so the byte is lost.
-    int bits = 0, bauds = 0;
-    if (!ligne_->ReglagesPC(bits, bauds)) {
-        Signaler(Format("byte 0x%02X lost: the PC's line settings cannot be read", octet));
+    const std::string ecart = EcartAvecPc();
+    if (!ecart.empty()) {
+        Signaler(Format("byte 0x%02X lost: ", octet) + ecart);
         return Reception::Brouille;
     }
-    if (bits != 8 || bauds != vitesse_) {
-        Signaler(Format("byte 0x%02X lost: the PC sends at %u bit/s with %u data bits", octet,
-                        static_cast<unsigned>(bauds), static_cast<unsigned>(bits)) +
-                 Format(", the device listens at %u bit/s with 8", static_cast<unsigned>(vitesse_)));
+    // Erasing or writing a cell, the bootloader does not read its UART.
+    if (arrivee < occupeJusqua_) {
+        Signaler(Format("byte 0x%02X lost: the PC sent it while the device was ", octet) + travail_);
         return Reception::Brouille;
     }
     return Reception::Octet;
+}
+
+// A UART set to another rate or frame size than its peer only sees garbage, either way.
+// Empty when the two ends agree.
+std::string Appareil::EcartAvecPc() {
+    int bits = 0, bauds = 0;
+    if (!ligne_->ReglagesPC(bits, bauds)) return "the PC's line settings cannot be read";
+    if (bits == 8 && bauds == vitesse_) return {};
+    return Format("the PC is at %u bit/s with %u data bits, the device at %u bit/s with 8",
+                  static_cast<unsigned>(bauds), static_cast<unsigned>(bits),
+                  static_cast<unsigned>(vitesse_));
+}
+
+// Time stamps only: the busy time costs nothing unless the PC sends into it.
+void Appareil::Occuper(int ms, const char* travail) {
+    occupeJusqua_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    travail_ = travail;
 }
 
 void Appareil::Repondre(unsigned char octet) {
@@ -129,14 +147,22 @@ void Appareil::Cadencer() {
     std::this_thread::sleep_for(TempsCaractere());
 }
 
-void Appareil::Emettre(unsigned char octet) {
-    if (ligne_->Ecrire(octet)) Noter(false, octet);
+void Appareil::Emettre(const unsigned char* octets, std::size_t nombre) {
+    const std::string ecart = EcartAvecPc();
+    if (!ecart.empty()) {
+        for (std::size_t i = 0; i < nombre; ++i)
+            Signaler(Format("reply 0x%02X lost: ", octets[i]) + ecart);
+        return;
+    }
+    if (!ligne_->Ecrire(octets, nombre)) return;
+    for (std::size_t i = 0; i < nombre; ++i) Noter(false, octets[i]);
 }
 
 // Each character waits for the PC's ACQUIT before the next one goes.
-bool Appareil::EnvoyerHex(unsigned char valeur) {
-    const unsigned char caracteres[2] = {static_cast<unsigned char>(CHIFFRES[valeur >> 4]),
-                                         static_cast<unsigned char>(CHIFFRES[valeur & 0x0F])};
+bool Appareil::EnvoyerHex(unsigned char valeur, bool nonHex) {
+    const unsigned char caracteres[2] = {
+        static_cast<unsigned char>(CHIFFRES[valeur >> 4]),
+        nonHex ? CARACTERE_NON_HEX : static_cast<unsigned char>(CHIFFRES[valeur & 0x0F])};
     for (unsigned char car : caracteres) {
         Repondre(car);
         unsigned char recu = 0;
@@ -202,6 +228,11 @@ bool Appareil::Fautive(unsigned char commande) const {
     return options_.fautes.commandeFautive != 0 && commande == options_.fautes.commandeFautive;
 }
 
+bool Appareil::NonHex(unsigned char commande, unsigned adresse) const {
+    return commande == options_.fautes.lectureNonHex &&
+           (commande != CMD_LIRE_EEPROM || adresse == options_.fautes.adresseNonHex);
+}
+
 void Appareil::Traiter(unsigned char octet) {
     const bool commande = EstCommande(octet);
     if (commande) ++commandesRecues_;
@@ -253,12 +284,14 @@ void Appareil::Connexion() {
 void Appareil::LireModele() {
     std::string modele = options_.identite.modele;
     modele.resize(3, ' ');
-    for (char c : modele)
-        if (!EnvoyerHex(static_cast<unsigned char>(c))) return;
+    for (std::size_t i = 0; i < modele.size(); ++i)
+        if (!EnvoyerHex(static_cast<unsigned char>(modele[i]),
+                        i + 1 == modele.size() && NonHex(CMD_LIRE_MODELE)))
+            return;
 }
 
 void Appareil::LireVariante() {
-    EnvoyerHex(static_cast<unsigned char>(options_.identite.variante));
+    EnvoyerHex(static_cast<unsigned char>(options_.identite.variante), NonHex(CMD_LIRE_VARIANTE));
 }
 
 void Appareil::LireEeprom() {
@@ -280,7 +313,7 @@ void Appareil::LireEeprom() {
         Signaler(Format("EEPROM read at %u, beyond the EEPROM; not answered", adresse));
         return;
     }
-    EnvoyerHex(eeprom_[adresse]);
+    EnvoyerHex(eeprom_[adresse], NonHex(CMD_LIRE_EEPROM, adresse));
 }
 
 void Appareil::EcrireEeprom() {
@@ -311,6 +344,7 @@ void Appareil::EcrireEeprom() {
         eeprom_[adresse] = valeur;
     }
     Repondre(ACQUIT);
+    Occuper(DUREE_ECRITURE_CELLULE_MS, "writing an EEPROM cell");
 }
 
 void Appareil::EntrerProgrammation() {
@@ -335,6 +369,7 @@ void Appareil::PreparerEcriture() {
         phase_ = 3;
     }
     Repondre(ACQUIT);
+    Occuper(DUREE_EFFACEMENT_MS, "erasing program memory");
 }
 
 void Appareil::EcrireBloc() {
@@ -420,8 +455,7 @@ void Appareil::EcrireBloc() {
     if (raccrocher > 0 && blocs_ == raccrocher) ligne_->Raccrocher();
 }
 
-// Both replies go at the old rate. Here and below the state changes just before the last
-// reply goes out, so that whoever sees the reply also sees the new state.
+// Both replies go at the old rate, and only then does the device switch.
 void Appareil::ChangerVitesse() {
     unsigned char fort = 0, faible = 0;
     const Saisie s1 = LireParametre(fort, "rate change");
@@ -443,15 +477,24 @@ void Appareil::ChangerVitesse() {
         Repondre(REP_REJET);
         return;
     }
+    const bool fautive = bauds == options_.fautes.vitesseFautive;
+    const auto retard = std::chrono::milliseconds(fautive ? options_.fautes.retardVitesseMs : 0);
+    std::this_thread::sleep_for(retard);
     Repondre(ACQUIT);
+    std::this_thread::sleep_for(retard);
+    // The stray byte goes in the same write as the answer, so it is already waiting when the
+    // PC has read the answer.
+    const bool parasite = fautive && options_.fautes.octetParasite && !parasiteEnvoye_;
+    parasiteEnvoye_ = parasiteEnvoye_ || parasite;
+    const unsigned char fin[2] = {ACQUIT, ACQUIT};
     Cadencer();
-    {
-        std::lock_guard<std::mutex> verrou(verrou_);
-        vitesse_ = bauds;
-    }
-    Emettre(ACQUIT);
+    Emettre(fin, parasite ? 2 : 1);
+    std::lock_guard<std::mutex> verrou(verrou_);
+    vitesse_ = bauds;
 }
 
+// Here and in the farewell the state changes just before the last reply goes out, so that
+// whoever sees the reply also sees the new state.
 void Appareil::TerminerProgrammation() {
     if (phase_ != 3) {
         Signaler(Format("end of programming refused: not prepared for writing (phase %u)",
@@ -459,6 +502,7 @@ void Appareil::TerminerProgrammation() {
         Repondre(REP_REJET);
         return;
     }
+    if (parasiteEnvoye_) return;  // the stray byte stood in for this answer
     Cadencer();
     {
         std::lock_guard<std::mutex> verrou(verrou_);
@@ -468,13 +512,16 @@ void Appareil::TerminerProgrammation() {
     Emettre(ACQUIT);
 }
 
+// The device stays at the rate it is at: the PC must have brought it back first.
 void Appareil::AuRevoir() {
+    if (vitesse_ != VITESSE_INITIALE)
+        Signaler(Format("farewell at %u bit/s, not at %u", static_cast<unsigned>(vitesse_),
+                        static_cast<unsigned>(VITESSE_INITIALE)));
     Cadencer();
     {
         std::lock_guard<std::mutex> verrou(verrou_);
         connecte_ = false;
         phase_ = 0;
-        vitesse_ = VITESSE_INITIALE;
     }
     Emettre(ACQUIT);
 }

@@ -37,8 +37,11 @@ private:
     void Recu();
     void Cadencer();
     std::chrono::microseconds TempsCaractere() const;
-    void Emettre(unsigned char octet);
-    bool EnvoyerHex(unsigned char valeur);
+    std::string EcartAvecPc();
+    void Occuper(int ms, const char* travail);
+    void Emettre(const unsigned char* octets, std::size_t nombre);
+    void Emettre(unsigned char octet) { Emettre(&octet, 1); }
+    bool EnvoyerHex(unsigned char valeur, bool nonHex = false);
     void Noter(bool versAppareil, unsigned char octet);
     void Signaler(const std::string& anomalie);
 
@@ -55,6 +58,7 @@ private:
     void TerminerProgrammation();
     void AuRevoir();
     bool Fautive(unsigned char commande) const;
+    bool NonHex(unsigned char commande, unsigned adresse = 0) const;
 
     const OptionsSimulateur options_;
     LigneAppareil* ligne_ = nullptr;  // only while Servir runs
@@ -62,6 +66,9 @@ private:
     std::ofstream fichierTrace_;
     int commandesRecues_ = 0;
     std::chrono::steady_clock::time_point finReception_{};  // when the last byte received ended on the wire
+    std::chrono::steady_clock::time_point occupeJusqua_{};  // busy erasing or writing until then
+    const char* travail_ = "";                               // what keeps it busy
+    bool parasiteEnvoye_ = false;
 
     mutable std::mutex verrou_;  // guards everything below
     std::vector<std::uint8_t> programme_;

@@ -1,6 +1,8 @@
 // The device's end of the serial line, as the simulated bootloader needs it.
 #pragma once
 
+#include <cstddef>
+
 class LigneAppareil {
 public:
     enum class Lecture { Octet, Delai, Fermee };
@@ -9,7 +11,8 @@ public:
 
     // Waits for the PC's next byte; delaiMs < 0 waits until the line closes or is interrupted.
     virtual Lecture Lire(unsigned char& octet, int delaiMs) = 0;
-    virtual bool Ecrire(unsigned char octet) = 0;
+    // All the bytes in one write: the PC finds them waiting together.
+    virtual bool Ecrire(const unsigned char* octets, std::size_t nombre) = 0;
     // Data bits and rate (bit/s) the PC applied to its end; false when they cannot be read.
     virtual bool ReglagesPC(int& bitsDonnees, int& bauds) = 0;
     // Drops the line as a device being unplugged would: the PC's end sees a hang-up.

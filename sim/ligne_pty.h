@@ -21,7 +21,7 @@ public:
     void Interrompre() { interrompu_ = true; }
 
     Lecture Lire(unsigned char& octet, int delaiMs) override;
-    bool Ecrire(unsigned char octet) override;
+    bool Ecrire(const unsigned char* octets, std::size_t nombre) override;
     bool ReglagesPC(int& bitsDonnees, int& bauds) override;
     void Raccrocher() override;
 

@@ -93,11 +93,16 @@ LigneAppareil::Lecture LignePty::Lire(unsigned char& octet, int delaiMs) {
     }
 }
 
-bool LignePty::Ecrire(unsigned char octet) {
+bool LignePty::Ecrire(const unsigned char* octets, std::size_t nombre) {
     if (maitre_ < 0) return false;
     for (;;) {
-        const ssize_t n = write(maitre_, &octet, 1);
-        if (n == 1) return true;
+        const ssize_t n = write(maitre_, octets, nombre);
+        if (n == static_cast<ssize_t>(nombre)) return true;
+        if (n > 0) {
+            octets += n;
+            nombre -= static_cast<std::size_t>(n);
+            continue;
+        }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) return false;
         pollfd p{maitre_, POLLOUT, 0};

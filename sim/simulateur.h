@@ -24,6 +24,15 @@ struct FautesAppareil {
     unsigned char commandeFautive = 0;
     unsigned char octetFautif = 0x00;
     int raccrocherApresBlocs = 0;       // close the master once the Nth block is acked; 0 never
+    // The change to this rate (bit/s) goes wrong as the next two say; 0 for none.
+    int vitesseFautive = 0;
+    int retardVitesseMs = 0;            // each byte of its answer comes this much late
+    bool octetParasite = false;         // once, one ACQUIT too many after its answer;
+                                        // CMD_TERMINER then goes unanswered
+    // The last character of this read's reply is 'L', no hex digit: CMD_LIRE_MODELE,
+    // CMD_LIRE_VARIANTE, or CMD_LIRE_EEPROM at adresseNonHex; 0 for none.
+    unsigned char lectureNonHex = 0;
+    unsigned adresseNonHex = 0;
 };
 
 struct OptionsSimulateur {
@@ -66,7 +75,8 @@ public:
     std::vector<std::uint8_t> Eeprom() const;            // 1024 bytes
     int BlocsEcrits() const;  // accepted block frames
     std::vector<OctetTrace> Trace() const;
-    // Protocol faults the device noticed (bad line settings, malformed frames...).
+    // Protocol faults the device noticed (bytes lost to a rate mismatch or while busy,
+    // malformed frames...).
     std::vector<std::string> Anomalies() const;
     bool Connecte() const;
     int VitesseCourante() const;  // bit/s the device listens at

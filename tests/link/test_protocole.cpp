@@ -266,6 +266,13 @@ TEST(Requetes, OctetsSurLaLigneEtValeursLues) {
     EXPECT_EQ(b.lien->LireVariante(&v), ERR_DELAI);
     EXPECT_EQ(v, 99u);
     EXPECT_EQ(b.rep.Prendre(), "\x87\x84");
+    // Only upper-case hex digits make a value; each character is acknowledged all the same.
+    for (const char* paire : {"0a", "G1", "L0", "/9", "0:", "@F"}) {
+        b.rep.Repondre(0x87, paire);
+        EXPECT_EQ(b.lien->LireVariante(&v), ERR_REPONSE) << paire;
+        EXPECT_EQ(b.rep.Prendre(), "\x87\x84\x84") << paire;
+    }
+    EXPECT_EQ(v, 99u);
 
     int r = -1;
     EXPECT_GE(DureeMs([&] { r = b.lien->EcrireEeprom(0x3FD, 0x103); }), 280);

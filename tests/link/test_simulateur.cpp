@@ -89,8 +89,8 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     EXPECT_EQ(lien->LireNumeroSerie(&numero), 0);
     EXPECT_EQ(lien->LireVersion(&majeur, &mineur, &revision), 0);
     ASSERT_EQ(lien->ChangerVitesse(115200), 0);
-    EXPECT_EQ(sim.VitesseCourante(), 115200);
     ASSERT_EQ(lien->EntrerProgrammation(), 0);
+    EXPECT_EQ(sim.VitesseCourante(), 115200);  // the device switches after its second byte
     ASSERT_EQ(lien->PreparerEcriture(), 0);
     EXPECT_EQ(lien->EcrireBloc(0x1000, 4, bloc1), 0);
     EXPECT_EQ(lien->EcrireBloc(0x107C, 2, bloc2), 0);  // ends on the row's last byte

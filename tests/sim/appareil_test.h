@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "link/protocole.h"
 #include "sim/simulateur.h"
@@ -35,11 +37,15 @@ protected:
         return Echanger(std::string(1, static_cast<char>(octet)), delaiMs);
     }
 
+    // As a PC does, says nothing while the device is busy after an acknowledge.
+    static void LaisserTravailler(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
     // Connected, programming entered and prepared: ready for block writes.
     void PreparerBlocs() {
         ASSERT_EQ(Echanger(protocole::CMD_CONNEXION), protocole::REP_CONNECTE);
         ASSERT_EQ(Echanger(protocole::CMD_PROGRAMMATION), protocole::ACQUIT);
         ASSERT_EQ(Echanger(protocole::CMD_PREPARER), protocole::ACQUIT);
+        LaisserTravailler(protocole::DUREE_EFFACEMENT_MS);
     }
 
     std::unique_ptr<Simulateur> simulateur_;

@@ -1,6 +1,8 @@
 // The device side of the exchanges: connection, identity, rates and phases.
 #include "tests/sim/appareil_test.h"
 
+#include <functional>
+
 using namespace protocole;
 
 namespace {
@@ -72,7 +74,9 @@ TEST_F(Protocole, EepromWritesAreStoredAndCheckedForRange) {
     Demarrer();
     ASSERT_EQ(Echanger(CMD_CONNEXION), REP_CONNECTE);
     EXPECT_EQ(Echanger(Commande(CMD_ECRIRE_EEPROM, {0x03, 0xFD, 0x03})), ACQUIT);
+    LaisserTravailler(DUREE_ECRITURE_CELLULE_MS);
     EXPECT_EQ(Echanger(Commande(CMD_ECRIRE_EEPROM, {0x00, 0x0F, 0x01})), ACQUIT);
+    LaisserTravailler(DUREE_ECRITURE_CELLULE_MS);
     EXPECT_NE(Echanger(Commande(CMD_ECRIRE_EEPROM, {0x04, 0x00, 0x55})), ACQUIT);  // 1024
     EXPECT_NE(Echanger("\x8B" "03fd03"), ACQUIT);  // lower case is not hex to the device
     const std::vector<std::uint8_t> eeprom = simulateur_->Eeprom();
@@ -99,9 +103,9 @@ TEST_F(Protocole, RateChangeAnswersTwiceAtTheOldRateThenSwitches) {
     ASSERT_EQ(Echanger(CMD_CONNEXION), REP_CONNECTE);
     EXPECT_EQ(Echanger(Commande(CMD_VITESSE, {0x00, 0x8E})), ACQUIT);  // 56000: no Bxxx constant
     EXPECT_GE(pc_.Lire(), 0);
-    EXPECT_EQ(simulateur_->VitesseCourante(), 56000);
 
     EXPECT_EQ(Echanger(CMD_PROGRAMMATION, SILENCE_MS), PairPc::AUCUN);  // still at 9600
+    EXPECT_EQ(simulateur_->VitesseCourante(), 56000);
     ASSERT_TRUE(pc_.Regler(57600));
     EXPECT_EQ(Echanger(CMD_PROGRAMMATION, SILENCE_MS), PairPc::AUCUN);
     ASSERT_TRUE(pc_.Regler(56000));
@@ -128,6 +132,40 @@ TEST_F(Protocole, FarewellEndsTheConnectionBackAt9600) {
     EXPECT_FALSE(simulateur_->Connecte());
     EXPECT_EQ(simulateur_->VitesseCourante(), 9600);
     EXPECT_EQ(Echanger(CMD_PROGRAMMATION, SILENCE_MS), PairPc::AUCUN);
+    EXPECT_EQ(simulateur_->Anomalies().size(), 1u);  // the command after the farewell
+}
+
+// A PC out of step with the device, or sending while it is busy: noticed, and the byte is lost.
+TEST_F(Protocole, APcOutOfStepIsCaught) {
+    OptionsSimulateur o = OptionsRapides();
+    o.fautes.vitesseFautive = 115200;
+    o.fautes.retardVitesseMs = 100;  // time enough to switch too early
+    const std::string rapide = Commande(CMD_VITESSE, {0x00, 0x44});
+    const struct {
+        const char* anomalie;
+        std::function<void()> echange;  // ends with the wrong step
+        int reponse;                    // what the PC reads then
+    } fautifs[] = {
+        {"reply 0x84 lost: the PC is at 115200 bit/s",
+         [&] { Echanger(rapide), pc_.Regler(115200); }, PairPc::AUCUN},
+        {"farewell at 115200 bit/s",
+         [&] { Echanger(rapide), pc_.Lire(), pc_.Regler(115200), pc_.Envoyer(CMD_AU_REVOIR); }, ACQUIT},
+        {"byte 0x87 lost: the PC sent it while the device was erasing",
+         [&] { Echanger(CMD_PROGRAMMATION), Echanger(CMD_PREPARER), pc_.Envoyer(CMD_LIRE_VARIANTE); },
+         PairPc::AUCUN},
+        {"byte 0x87 lost: the PC sent it while the device was writing an EEPROM cell",
+         [&] { Echanger(Commande(CMD_ECRIRE_EEPROM, {3, 0xFD, 3})), pc_.Envoyer(CMD_LIRE_VARIANTE); },
+         PairPc::AUCUN},
+    };
+    for (const auto& f : fautifs) {
+        Demarrer(o);
+        ASSERT_EQ(Echanger(CMD_CONNEXION), REP_CONNECTE);
+        f.echange();
+        EXPECT_EQ(pc_.Lire(SILENCE_MS), f.reponse) << f.anomalie;
+        const std::vector<std::string> anomalies = simulateur_->Anomalies();
+        ASSERT_EQ(anomalies.size(), 1u) << f.anomalie;
+        EXPECT_EQ(anomalies[0].find(f.anomalie), 0u) << anomalies[0];
+    }
 }
 
 TEST_F(Protocole, PhasesAreEnforced) {
@@ -142,6 +180,7 @@ TEST_F(Protocole, PhasesAreEnforced) {
     EXPECT_EQ(simulateur_->BlocsEcrits(), 0);
 
     ASSERT_EQ(Echanger(CMD_PREPARER), ACQUIT);
+    LaisserTravailler(DUREE_EFFACEMENT_MS);
     EXPECT_NE(Echanger(CMD_PREPARER), ACQUIT);  // already prepared
     EXPECT_EQ(Echanger(CMD_TERMINER), ACQUIT);
     EXPECT_FALSE(simulateur_->Connecte());
