@@ -1,5 +1,5 @@
 # The two commands of the README, and the further checks.
-.PHONY: demo test run bench check-asan check-windows package screenshots ports bootstrap build build-asan
+.PHONY: demo test run bench check-asan check-windows check-package package screenshots ports bootstrap build build-asan
 
 # Qt wants a private runtime folder; a root shell without a desktop session has none.
 export XDG_RUNTIME_DIR ?= $(shell d=/tmp/runtime-$$(id -u); mkdir -p -m 700 $$d; echo $$d)
@@ -35,6 +35,10 @@ check-windows:
 package: build
 	@scripts/bootstrap dpkg-dev file
 	@cmake --build --preset default --target package
+
+# The package built, checked by Debian's tools, installed, started, and purged without a trace.
+check-package:
+	@scripts/check-package
 
 # The wizard on this PC's real serial ports.
 run: build
