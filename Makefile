@@ -1,5 +1,5 @@
 # The two commands of the README, and the further checks.
-.PHONY: demo test run bench check-asan check-windows screenshots ports bootstrap build build-asan
+.PHONY: demo test run bench check-asan check-windows check-package package screenshots ports bootstrap build build-asan
 
 # Qt wants a private runtime folder; a root shell without a desktop session has none.
 export XDG_RUNTIME_DIR ?= $(shell d=/tmp/runtime-$$(id -u); mkdir -p -m 700 $$d; echo $$d)
@@ -29,6 +29,16 @@ check-asan: build-asan
 # The Windows layer, cross-built with MinGW-w64 and tested under Wine.
 check-windows:
 	@scripts/check-windows
+
+# The Debian package build/zantrel_<version>-<revision>_<architecture>.deb; dpkg-shlibdeps finds
+# its library dependencies.
+package: build
+	@scripts/bootstrap dpkg-dev file
+	@cmake --build --preset default --target package
+
+# The package built, checked by Debian's tools, installed, started, and purged without a trace.
+check-package:
+	@scripts/check-package
 
 # The wizard on this PC's real serial ports.
 run: build

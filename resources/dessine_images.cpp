@@ -4,11 +4,18 @@
 //   connexion_appareil_pc.jpg  362 x 193 the device, its red cable and the PC (which starts right of
 //                                        column 226, so that the narrow frame shows no PC)
 //   icone_fenetre.jpg          32 x 32   a red and orange burst on a dark background
-// Built on demand: cmake --build <build> --target zantrel_dessine_images, then
+// To redraw them: cmake --build <build> --target zantrel_dessine_images, then
 //   QT_QPA_PLATFORM=offscreen <build>/wizard/zantrel_dessine_images resources
+//
+// With --icones folder name size..., it draws the same burst as the desktop's icons instead, in the
+// layout of an icon theme: folder/<size>x<size>/apps/name.png for each size, and
+// folder/scalable/apps/name.svg. The Linux build does this for the installed icons.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -16,6 +23,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QString>
+#include <QStringList>
 
 namespace {
 
@@ -159,57 +167,136 @@ QImage ConnexionAppareilPc()
     return image;
 }
 
-QImage IconeFenetre()
+// The burst of the window icon, in its 32-pixel square: every icon is drawn from this one description.
+constexpr int COTE_ECLAT = 32;
+constexpr double CENTRE_ECLAT = COTE_ECLAT / 2.0;
+const QColor NUIT(0x18, 0x14, 0x20);
+
+struct Etoile {
+    double rayonExterieur;
+    double rayonInterieur;
+    double decalage;  // its turn, in steps from a tip to the next notch
+    QColor couleur;
+};
+
+// Two stars, the red one behind the orange one, turned half a point, and a yellow heart.
+const Etoile ETOILES[] = {{15.5, 6.5, 0.5, QColor(0xd8, 0x18, 0x10)}, {11, 4.5, 0, QColor(0xff, 0x8c, 0x10)}};
+constexpr double RAYON_COEUR = 3.5;
+const QColor COEUR(0xff, 0xe0, 0x60);
+
+QPolygonF Pointes(const Etoile& etoile)
 {
-    QImage image(32, 32, QImage::Format_RGB32);
-    image.fill(QColor(0x18, 0x14, 0x20));
+    QPolygonF points;
+    const int branches = 10;
+    for (int i = 0; i < 2 * branches; ++i) {
+        const double angle = (i + etoile.decalage) * M_PI / branches;
+        const double r = (i % 2 == 0) ? etoile.rayonExterieur : etoile.rayonInterieur;
+        points << QPointF(CENTRE_ECLAT + r * std::cos(angle), CENTRE_ECLAT + r * std::sin(angle));
+    }
+    return points;
+}
+
+QImage Eclat(int cote)
+{
+    QImage image(cote, cote, QImage::Format_RGB32);
+    image.fill(NUIT);
     QPainter peintre(&image);
     peintre.setRenderHint(QPainter::Antialiasing);
-    // Two stars, the red one behind the orange one, turned half a point.
-    auto etoile = [](double rayonExterieur, double rayonInterieur, double decalage) {
-        QPolygonF points;
-        const int branches = 10;
-        for (int i = 0; i < 2 * branches; ++i) {
-            const double angle = (i + decalage) * M_PI / branches;
-            const double r = (i % 2 == 0) ? rayonExterieur : rayonInterieur;
-            points << QPointF(16 + r * std::cos(angle), 16 + r * std::sin(angle));
-        }
-        return points;
-    };
+    peintre.scale(double(cote) / COTE_ECLAT, double(cote) / COTE_ECLAT);
     peintre.setPen(Qt::NoPen);
-    peintre.setBrush(QColor(0xd8, 0x18, 0x10));
-    peintre.drawPolygon(etoile(15.5, 6.5, 0.5));
-    peintre.setBrush(QColor(0xff, 0x8c, 0x10));
-    peintre.drawPolygon(etoile(11, 4.5, 0));
-    peintre.setBrush(QColor(0xff, 0xe0, 0x60));
-    peintre.drawEllipse(QPointF(16, 16), 3.5, 3.5);
+    for (const Etoile& etoile : ETOILES) {
+        peintre.setBrush(etoile.couleur);
+        peintre.drawPolygon(Pointes(etoile));
+    }
+    peintre.setBrush(COEUR);
+    peintre.drawEllipse(QPointF(CENTRE_ECLAT, CENTRE_ECLAT), RAYON_COEUR, RAYON_COEUR);
     return image;
+}
+
+QString Nombre(double valeur)
+{
+    return QString::number(valeur, 'g', 6);
+}
+
+// The same shapes, in the same square, as SVG.
+QString EclatSvg()
+{
+    const QString cote = QString::number(COTE_ECLAT);
+    QString svg = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" "
+                                 "width=\"%1\" height=\"%1\" viewBox=\"0 0 %1 %1\">\n"
+                                 "  <rect width=\"%1\" height=\"%1\" fill=\"%2\"/>\n")
+                      .arg(cote, NUIT.name());
+    for (const Etoile& etoile : ETOILES) {
+        QStringList points;
+        for (const QPointF& point : Pointes(etoile))
+            points << Nombre(point.x()) + QLatin1Char(',') + Nombre(point.y());
+        svg += QStringLiteral("  <polygon points=\"%1\" fill=\"%2\"/>\n")
+                   .arg(points.join(QLatin1Char(' ')), etoile.couleur.name());
+    }
+    svg += QStringLiteral("  <circle cx=\"%1\" cy=\"%1\" r=\"%2\" fill=\"%3\"/>\n</svg>\n")
+               .arg(Nombre(CENTRE_ECLAT), Nombre(RAYON_COEUR), COEUR.name());
+    return svg;
+}
+
+bool Ecrit(bool ok, const QString& chemin)
+{
+    if (!ok)
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(chemin));
+    return ok;
 }
 
 bool Enregistrer(const QImage& image, const QString& dossier, const char* nom, int qualite = 95)
 {
     const QString chemin = dossier + QLatin1Char('/') + QString::fromLatin1(nom);
-    if (image.save(chemin, "JPG", qualite))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(chemin));
-    return false;
+    return Ecrit(image.save(chemin, "JPG", qualite), chemin);
+}
+
+// The burst at each size, then as SVG, in an icon theme's layout under dossier.
+bool EnregistrerIcones(const QString& dossier, const QString& nom, const QStringList& cotes)
+{
+    for (const QString& texte : cotes) {
+        bool nombre = false;
+        const int cote = texte.toInt(&nombre);
+        if (!nombre || cote <= 0) {
+            std::fprintf(stderr, "not a size: %s\n", qPrintable(texte));
+            return false;
+        }
+        const QString sousDossier = QStringLiteral("%1/%2x%2/apps").arg(dossier).arg(cote);
+        const QString chemin = sousDossier + QLatin1Char('/') + nom + QStringLiteral(".png");
+        if (!Ecrit(QDir().mkpath(sousDossier) && Eclat(cote).save(chemin, "PNG"), chemin))
+            return false;
+    }
+    const QString sousDossier = dossier + QStringLiteral("/scalable/apps");
+    QFile svg(sousDossier + QLatin1Char('/') + nom + QStringLiteral(".svg"));
+    const QByteArray texte = EclatSvg().toUtf8();
+    return Ecrit(QDir().mkpath(sousDossier) && svg.open(QIODevice::WriteOnly) && svg.write(texte) == texte.size()
+                     && svg.flush(),
+                 svg.fileName());
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s folder\n", argv[0]);
+    const bool icones = argc >= 4 && std::strcmp(argv[1], "--icones") == 0;
+    if (argc != 2 && !icones) {
+        std::fprintf(stderr, "usage: %s folder\n       %s --icones folder name size...\n", argv[0], argv[0]);
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    if (icones) {
+        QStringList cotes;
+        for (int i = 4; i < argc; ++i)
+            cotes << QString::fromLocal8Bit(argv[i]);
+        return EnregistrerIcones(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), cotes) ? 0 : 1;
+    }
     const QString dossier = QString::fromLocal8Bit(argv[1]);
     const bool ok = Enregistrer(Logo(), dossier, "logo_korvane.jpg", 92)
                     && Enregistrer(Bandeau(), dossier, "bandeau.jpg")
                     && Enregistrer(ConnexionAppareilPc(), dossier, "connexion_appareil_pc.jpg")
-                    && Enregistrer(IconeFenetre(), dossier, "icone_fenetre.jpg");
+                    && Enregistrer(Eclat(COTE_ECLAT), dossier, "icone_fenetre.jpg");
     return ok ? 0 : 1;
 }
