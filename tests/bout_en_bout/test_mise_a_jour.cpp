@@ -79,9 +79,21 @@ TEST_P(VersionAcceptee, EstProgrammee)
     ASSERT_TRUE(b.Brancher(Identite(cas.majeur, cas.mineur, cas.revision, cas.langueAvant)));
     const std::vector<std::uint8_t> eeprom = b.appareil->Eeprom();
     b.Lancer();
+    // Closing half way through would leave the device half written: the request is refused.
+    ASSERT_TRUE(b.AttendreQue([&] { return b.appareil->BlocsEcrits() >= 500; }, DELAI_MISE_A_JOUR_MS));
+    EXPECT_FALSE(b.DemanderFermeture());
     ASSERT_TRUE(b.AttendreEtape(12, DELAI_MISE_A_JOUR_MS)) << "stopped at step " << b.fenetre->Step;
     EXPECT_TRUE(b.questions.empty());
     VerifierAppareilAJour(*b.appareil, eeprom, cas.langueApres);
+}
+
+// Before the device is touched the window closes at once, as asked.
+TEST(MiseAJourReelle, UneDemandeDeFermetureSurLaPage4Ferme)
+{
+    BancReel b;
+    while (b.fenetre->Step < 4)
+        b.fenetre->NextStep();
+    EXPECT_TRUE(b.DemanderFermeture());
 }
 
 INSTANTIATE_TEST_SUITE_P(Limites, VersionAcceptee,
