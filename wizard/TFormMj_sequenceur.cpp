@@ -102,7 +102,8 @@ void TFormMj::SuivrePortAppareil(bool page5)
 void TFormMj::EtapeConnexion()
 {
     Ui::FormMj& c = *Controles;
-    const bool connecte = Com.Connecter(1) == 0;
+    const int resultat = Com.Connecter(1);
+    const bool connecte = resultat == 0;
     if (connecte) {
         c.LabelLigne4->show();
         PosterNotice(MSG_ETAPE_SUIVANTE);
@@ -110,8 +111,10 @@ void TFormMj::EtapeConnexion()
     QProgressBar* essais = c.ProgressBarProgrammation;
     essais->setValue(essais->value() + 1);
     TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);
+    // The last attempt's result goes with the notice: the link's own is overwritten by the
+    // closing of the port before the box.
     if (!connecte && essais->value() >= essais->maximum())
-        PosterNotice(MSG_ECHEC_CONNEXION);
+        PosterNotice(MSG_ECHEC_CONNEXION, resultat);
 }
 
 // Model, variant, serial number, version, then 115200 bit/s and programming mode.
