@@ -255,6 +255,7 @@ void TFormMj::Page5()
     c.LabelLigne1->setText(Texte(P5_LIGNE1));
     c.LabelLigne2->setText(Texte(P5_LIGNE2));
     c.LabelLigne4->setText(Texte(P5_LIGNE4));
+    c.LabelLigne4->setEnabled(true);  // page 11 greys it, and a failed release never lifts that
     c.LabelLigne1->show();
     c.LabelLigne2->show();
     c.LabelLigne3->hide();

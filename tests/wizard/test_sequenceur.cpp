@@ -434,6 +434,9 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         EXPECT_TRUE(b.questions[0].texte.startsWith(U("Un Problème de transmission"))) << nom;
         EXPECT_FALSE(b.questions[0].portOuvert) << nom;
         EXPECT_EQ(b.fenetre->Step, 5) << nom << ": Yes waits for the next attempt";
+        // Page 5 as the user sees it: Connection offered, and its invitation line not greyed.
+        EXPECT_TRUE(b.fenetre->findChild<QPushButton*>(QStringLiteral("ButtonSuivant"))->isEnabled()) << nom;
+        EXPECT_TRUE(b.Label("LabelLigne4")->isEnabled() && !b.Label("LabelLigne4")->isHidden()) << nom;
         if (std::string(nom) == "block") {
             EXPECT_EQ(b.appareil->blocs, 599);
         }
