@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 enum class CauseEchecPort {
     Aucune,    // not a failed open, or one without a cause to tell
@@ -15,7 +16,8 @@ struct DiagnosticPort {
     CauseEchecPort cause = CauseEchecPort::Aucune;
     std::string chemin;     // the device, as given
     std::string groupe;     // Refusee: the group that owns the device; empty when unknown
-    std::string detenteur;  // Occupee: the program that holds it; empty when the system hides it
+    std::vector<std::string> detenteurs;  // Occupee: the programs that have it open, as far as
+                                          // the system shows them
 };
 
 // chemin: the device (CheminDuPort); resultat: a link result code, of which only the system

@@ -1,6 +1,7 @@
 // The cause of a failed open on POSIX: errno, the device file's group, and /proc for its holder.
 #include "link/diagnostic_port.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -59,14 +60,15 @@ bool AUnDescripteurSur(const std::string& dossierFd, const std::string& cible)
     return false;
 }
 
-// The first other process with the device open, by its command name.
-std::string Detenteur(const std::string& chemin)
+// The other processes with the device open, by their command names, each name once.
+std::vector<std::string> Detenteurs(const std::string& chemin)
 {
     const std::string cible = CheminReel(chemin);
     const std::string moi = std::to_string(::getpid());
+    std::vector<std::string> noms;
     const Dossier proc(::opendir("/proc"));
     if (!proc)
-        return std::string();
+        return noms;
     while (const dirent* e = ::readdir(proc.get())) {
         const std::string pid = e->d_name;
         if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == moi)
@@ -76,9 +78,12 @@ std::string Detenteur(const std::string& chemin)
         std::ifstream commande("/proc/" + pid + "/comm");
         std::string nom;
         std::getline(commande, nom);
-        return nom.empty() ? pid : nom;
+        if (nom.empty())
+            nom = pid;
+        if (std::find(noms.begin(), noms.end(), nom) == noms.end())
+            noms.push_back(nom);
     }
-    return std::string();
+    return noms;
 }
 
 }  // namespace
@@ -95,7 +100,7 @@ DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat)
         break;
     case EBUSY:  // another program's exclusive mode or lock
         diagnostic.cause = CauseEchecPort::Occupee;
-        diagnostic.detenteur = Detenteur(chemin);
+        diagnostic.detenteurs = Detenteurs(chemin);
         break;
     case ENOENT:
     case ENODEV:

@@ -156,10 +156,14 @@ QString TFormMj::CauseEchecOuverture(int resultat) const
         if (d.groupe.empty())
             return Formater(PORT_REFUSE.En(Language), port.c_str());
         return Formater(PORT_REFUSE_GROUPE.En(Language), port.c_str(), d.groupe.c_str(), d.groupe.c_str());
-    case CauseEchecPort::Occupee:
-        if (d.detenteur.empty())
+    case CauseEchecPort::Occupee: {
+        if (d.detenteurs.empty())
             return Formater(PORT_OCCUPE.En(Language), port.c_str());
-        return Formater(PORT_OCCUPE_PAR.En(Language), port.c_str(), d.detenteur.c_str());
+        std::string programmes;
+        for (const std::string& nom : d.detenteurs)
+            programmes += (programmes.empty() ? "" : ", ") + nom;
+        return Formater(PORT_OCCUPE_PAR.En(Language), port.c_str(), programmes.c_str());
+    }
     case CauseEchecPort::Disparue:
         return Formater(PORT_DISPARU.En(Language), port.c_str(), ComP07::NomProduit());
     case CauseEchecPort::Aucune:
