@@ -462,21 +462,12 @@ TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
     EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonSuivant"));
     a.Liste()->setFocus();
     QTest::keyClick(a.Liste(), Qt::Key_Down);  // English
-    const struct {
-        Qt::Key touche;
-        Qt::KeyboardModifiers modificateurs;
-        int etape;
-        const char* focus;
-    } touches[] = {
-        {Qt::Key_Return, Qt::NoModifier, 2, "ButtonSuivant"},
-        {Qt::Key_Space, Qt::NoModifier, 3, "ButtonSuivant"},
-        {Qt::Key_Enter, Qt::KeypadModifier, 4, "ButtonSuivant"},
-        {Qt::Key_Return, Qt::NoModifier, 5, "ButtonSuivant"},    // Connection
-        {Qt::Key_Return, Qt::NoModifier, 6, "ButtonPrecedant"},  // Cancel: Next is disabled
-        {Qt::Key_Return, Qt::NoModifier, 6, "ButtonPrecedant"},
-    };
+    // Keypad Enter; then Connection on page 5; then Cancel, with Next disabled, on page 6.
+    const struct { Qt::Key touche; int etape; const char* focus; } touches[] = {
+        {Qt::Key_Return, 2, "ButtonSuivant"}, {Qt::Key_Space, 3, "ButtonSuivant"}, {Qt::Key_Enter, 4, "ButtonSuivant"},
+        {Qt::Key_Return, 5, "ButtonSuivant"}, {Qt::Key_Return, 6, "ButtonPrecedant"}, {Qt::Key_Return, 6, "ButtonPrecedant"}};
     for (const auto& t : touches) {
-        QTest::keyClick(QApplication::focusWidget(), t.touche, t.modificateurs);
+        QTest::keyClick(QApplication::focusWidget(), t.touche, t.touche == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         EXPECT_EQ(a.fenetre->Step, t.etape);
         EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), t.focus) << t.etape;
     }
@@ -495,24 +486,18 @@ TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
 // The question boxes' buttons speak the wizard's language, and Escape answers No.
 TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
 {
-    const struct {
-        int langue;
-        const char* oui;
-        const char* non;
-    } cas[] = {{0, "&Oui", "&Non"}, {1, "&Yes", "&No"}};
+    const struct { int langue; const char* oui; const char* non; } cas[] = {{0, "&Oui", "&Non"}, {1, "&Yes", "&No"}};
     for (const auto& c : cas) {
         Assistant a(true, true);
         a.fenetre->SetLanguage(c.langue);
         a.AllerA(8);
         QString oui, non;
-        QObject contexte;
-        QTimer::singleShot(0, &contexte, [&] {
-            auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!boite)
-                return;
-            oui = boite->button(QMessageBox::Yes)->text();
-            non = boite->button(QMessageBox::No)->text();
-            QTest::keyClick(boite, Qt::Key_Escape);
+        QTimer::singleShot(0, a.fenetre.get(), [&] {
+            if (auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                oui = boite->button(QMessageBox::Yes)->text();
+                non = boite->button(QMessageBox::No)->text();
+                QTest::keyClick(boite, Qt::Key_Escape);
+            }
         });
         a.fenetre->OnEchecTransmission(MessageFenetre{TFormMj::MSG_ECHEC_TRANSMISSION, ERR_DELAI, 0});
         EXPECT_EQ(oui.toStdString(), c.oui);

@@ -349,10 +349,7 @@ TEST(Questions, LEchecDOuvertureDitPourquoi)
     char* arguments[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
     ASSERT_EQ(posix_spawnp(&detenteur, "sleep", nullptr, nullptr, arguments, environ), 0);
     close(fichier);
-    const struct {
-        int resultat, langue;
-        std::string paragraphe;
-    } cas[] = {
+    const struct { int resultat, langue; std::string paragraphe; } cas[] = {
         {EACCES, 0, "Le port " + port + " ne peut pas être ouvert : l'accès vous est refusé. Ce port appartient au groupe « "
                         + groupe + " ». Ajoutez votre compte à ce groupe (commande : sudo usermod -a -G " + groupe
                         + " $USER), puis fermez votre session et reconnectez-vous ; ou bien installez le paquet zantrel, "
