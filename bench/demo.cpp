@@ -3,11 +3,13 @@
 //
 // usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH] [--version M.m.r] [--pause MS]
 //   --auto      click through every page and answer every question without a person
-//   --answer    the answer to the wizard's questions (default no); page 12 is always answered No
+//   --answer    the answer to the wizard's questions (default no); page 12 is always answered No,
+//               and with no the run gives up (Exit) after the first connection failure
 //   --device    the device's serial port, in place of the built-in simulator
 //   --version   the firmware version the simulated device reports (default 3.7.0)
 //   --pause     how long each page stays before Next is clicked, in ms (default 300)
-// Prints one line per page shown and per question; exits 0 once page 12 is reached and answered No.
+// Prints one line per page shown and per question; exits 0 once page 12 is reached and answered No,
+// 1 when the wizard ended before.
 #include <cstdio>
 #include <cstring>
 #include <memory>

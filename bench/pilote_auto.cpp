@@ -63,6 +63,10 @@ PoseQuestion PiloteAuto::Question()
         const QString genreTexte = genre == GenreQuestion::Erreur ? QStringLiteral("error") : QStringLiteral("information");
         const QString reponseTexte = !ouiNon ? QStringLiteral("OK") : reponse ? QStringLiteral("Yes") : QStringLiteral("No");
         Opt.journal(QStringLiteral("question (%1): %2 -> %3").arg(genreTexte, UneLigne(texte), reponseTexte));
+        // The connection-failure box has only OK and leads back to page 5: a run that answers
+        // No gives up there rather than trying again for ever.
+        if (Opt.automatique && !Opt.repondreOui && !ouiNon)
+            Abandon = true;
         return reponse;
     };
 }
@@ -101,7 +105,11 @@ void PiloteAuto::Sonder()
     if (!Opt.automatique || Horloge.elapsed() - DepuisPage < Opt.pauseMs)
         return;
 
-    if (etape >= 1 && etape <= 5 && suivant->isVisible() && suivant->isEnabled()) {
+    if (Abandon && etape == 5 && quitter->isEnabled()) {
+        Abandon = false;
+        Opt.journal(QStringLiteral("gave up on page 5: %1").arg(quitter->text().remove(QLatin1Char('&'))));
+        quitter->click();
+    } else if (etape >= 1 && etape <= 5 && suivant->isVisible() && suivant->isEnabled()) {
         DepuisPage = Horloge.elapsed();
         suivant->click();
     } else if (etape == 12 && !Fin) {

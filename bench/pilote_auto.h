@@ -27,7 +27,7 @@ class PiloteAuto : public QObject {
 public:
     struct Options {
         bool automatique = true;   // click Next and answer questions without a person
-        bool repondreOui = false;  // the answer to every question
+        bool repondreOui = false;  // the answer to every question; with No, a connection failure ends the run
         int pauseMs = 0;           // how long each page stays before Next is clicked
         std::function<void(const QString& ligne)> journal;  // one line per page and question
     };
@@ -57,5 +57,6 @@ private:
     QString DernierCompteur;
     qint64 DepuisPage = 0;
     bool Fin = false;
+    bool Abandon = false;  // answering No: the wizard is left with Exit once back on page 5
     std::map<int, qint64> Instants;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "ligne_serie.h"
 
@@ -64,6 +65,8 @@ public:
     int EstConnecte() const { return Connecte; }
     int PhaseProgrammation() const { return Phase; }
     int NumeroDuPort() const { return NumeroPort; }
+    // The device the chosen COM number stands for (e.g. /dev/ttyUSB0); empty when unknown.
+    std::string CheminDuPort() const { return Ligne->CheminPeripherique(NumeroPort); }
     const ReglagesSerie& ReglagesLigne() const { return Reglages; }
 
     static constexpr const char* MODELE = "P07";

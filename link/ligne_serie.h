@@ -98,6 +98,9 @@ public:
     virtual void Dormir(int ms) = 0;
     // Milliseconds on a monotonic clock.
     virtual std::uint64_t Tic() const = 0;
+    // The device that COM<numeroPort> stands for on this PC, to name it to the user; empty
+    // when the line cannot tell.
+    virtual std::string CheminPeripherique(int) const { return std::string(); }
 };
 
 // COM number to the device to open; empty when the number names no device.

@@ -305,6 +305,10 @@ public:
 
     int DerniereErreur() const override { return erreur_; }
 
+    std::string CheminPeripherique(int numeroPort) const override {
+        return resolveur_ ? resolveur_(numeroPort) : std::string();
+    }
+
     void Dormir(int ms) override {
         if (ms <= 0) return;
         struct timespec reste {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -98,6 +99,11 @@ public:
     }
 
     int DerniereErreur() const override { return erreur_; }
+
+    std::string CheminPeripherique(int numeroPort) const override
+    {
+        return "COM" + std::to_string(numeroPort);
+    }
 
     void Dormir(int ms) override
     {

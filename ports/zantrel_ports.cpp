@@ -1,7 +1,10 @@
-// Prints this PC's serial-port list and the port the wizard would choose.
+// Prints this PC's serial-port list, with the device each COM name stands for, and the port the
+// wizard would choose.
 #include <clocale>
 #include <cstdio>
 
+#include "link/chemin_port.h"
+#include "link/ligne_serie.h"
 #include "ports/TConfigurationPort.h"
 
 int main()
@@ -14,9 +17,11 @@ int main()
         std::printf("The serial-port list could not be read.\n");
         return 1;
     }
+    // The line the wizard opens its ports with: it knows the device behind each number.
+    const auto ligne = CreerLigneSerie([](int numero) { return CheminPort(numero); });
     std::printf("Serial ports (%u):\n", static_cast<unsigned>(ports.Ports().size()));
     for (const std::string& entree : ports.Ports())
-        std::printf("  %s\n", entree.c_str());
+        std::printf("  %-18s %s\n", entree.c_str(), ligne->CheminPeripherique(TConfPort::ExtraitNumero(entree)).c_str());
 
     const int numero = ports.PortChoisi();
     if (numero <= 0) {

@@ -4,10 +4,12 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 #include "ui_FormMj.h"
 #include "wizard/TFormMj_textes.h"
@@ -99,8 +101,14 @@ TFormMj::TFormMj(ServicesFormMj services, QWidget* owner)
     if (const QScreen* ecran = QGuiApplication::primaryScreen())
         move(ecran->availableGeometry().center() - rect().center());
 
+    // Where the system lacks the toolkit's French texts, the boxes keep their English buttons.
+    TraductionBoites = new QTranslator(this);
+    static_cast<void>(
+        TraductionBoites->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+
     Step = 1;
     Language = 0;
+    TraduireBoites();
     ImageFullWidth = c.ImageConnectAppareilaPC->width();
     ShowStep(Step);
 

@@ -17,7 +17,10 @@
 #include "wizard/parcours_image.h"
 #include "wizard/version_mise_a_jour.h"
 
+class QCloseEvent;
+class QKeyEvent;
 class QTimer;
+class QTranslator;
 class TConfPort;
 struct PaireTexte;
 
@@ -122,6 +125,13 @@ public:
     unsigned MineurAppareil = 0;
     unsigned RevisionAppareil = 0;
 
+protected:
+    // A close request (the window manager's close, Alt+F4) is refused from the device checks
+    // until the device is released; elsewhere the window closes at once.
+    void closeEvent(QCloseEvent* evenement) override;
+    // Enter presses the page's way forward, wherever the keyboard focus is.
+    void keyPressEvent(QKeyEvent* evenement) override;
+
 private:
     // Page fillers, one per step that has a page.
     void EnTeteVersion();
@@ -166,6 +176,12 @@ private:
     QString Texte(const PaireTexte& paire) const;
     QString Legende() const;  // "Mise à jour V3.8.0 de votre Zantrel"
     void ActiverTimer();      // enables the timer, leaving a running one as it is
+    // The keyboard focus after a page change: on the way forward, never on Quit.
+    void PlacerFocus();
+    // The toolkit's own texts (the question boxes' buttons) follow Language.
+    void TraduireBoites();
+    // The paragraph the connection-failure box adds when the port could not be opened.
+    QString CauseEchecOuverture(int resultat) const;
 
     std::unique_ptr<Ui::FormMj> Controles;
     // Made right after the controls; destroyed before them, which releases the device.
@@ -176,6 +192,7 @@ private:
     TConfPort* Ports = nullptr;
     OuvreurUrl Ouvreur;
     PoseQuestion Question;
+    QTranslator* TraductionBoites = nullptr;  // owned by the window; French, when found
 
     std::deque<MessageFenetre> Notices;
     bool NoticeEnCours = false;  // a handler runs, maybe inside its question's own loop

@@ -1,7 +1,10 @@
 // TFormMj: the notices the sequencer posts to the window, and the questions they ask.
+#include <string>
+
 #include <QTimer>
 
 #include "about/fabricant.h"
+#include "link/diagnostic_port.h"
 #include "wizard/TFormMj.h"
 #include "wizard/TFormMj_textes.h"
 
@@ -21,6 +24,30 @@ constexpr PaireTexte ECHEC_CONNEXION{
     "Connect failled :\n\r  - Check the connection of the cordon.\n  - Check, if %s povered on.\n"
     "  - Check if the  selected serial port is corresponding to the connected serial port.\n"
     "  In that last case, select another serial port in the list.\n"};
+
+// Why the port could not be opened, and what to do; the first %s is always the port.
+constexpr PaireTexte PORT_REFUSE_GROUPE{
+    "Le port %s ne peut pas être ouvert : l'accès vous est refusé. Ce port appartient au groupe « %s ». "
+    "Ajoutez votre compte à ce groupe (commande : sudo usermod -a -G %s $USER), puis fermez votre session "
+    "et reconnectez-vous ; ou bien installez le paquet zantrel, dont la règle de périphérique donne l'accès "
+    "à l'utilisateur du bureau.",
+    "The port %s cannot be opened: access is denied. The port belongs to the group \"%s\". Add your "
+    "account to that group (command: sudo usermod -a -G %s $USER), then log out and log in again; or "
+    "install the zantrel package, whose device rule gives the desktop user access to the port."};
+constexpr PaireTexte PORT_REFUSE{
+    "Le port %s ne peut pas être ouvert : l'accès vous est refusé. Installez le paquet zantrel, dont la "
+    "règle de périphérique donne l'accès à l'utilisateur du bureau.",
+    "The port %s cannot be opened: access is denied. Install the zantrel package, whose device rule "
+    "gives the desktop user access to the port."};
+constexpr PaireTexte PORT_OCCUPE_PAR{
+    "Le port %s est déjà utilisé par un autre programme : %s. Fermez ce programme, puis essayez de nouveau.",
+    "The port %s is already in use by another program: %s. Close that program, then try again."};
+constexpr PaireTexte PORT_OCCUPE{
+    "Le port %s est déjà utilisé par un autre programme. Fermez ce programme, puis essayez de nouveau.",
+    "The port %s is already in use by another program. Close that program, then try again."};
+constexpr PaireTexte PORT_DISPARU{
+    "Le port %s a disparu : le %s a été débranché. Rebranchez-le, puis essayez de nouveau.",
+    "The port %s has disappeared: the %s was unplugged. Plug it in again, then try again."};
 
 constexpr PaireTexte REFUS_MODELE_TEXTE{
     "L'appareil n'est pas un appareil (%s) pour cette mise à jour .\n\n"
@@ -104,16 +131,45 @@ void TFormMj::OnEchecTransmission(const MessageFenetre&)
 }
 
 // Step 6 gave up: the port is closed first, so the user may plug the device elsewhere, and
-// no attempt runs behind the box.
-void TFormMj::OnEchecConnexion(const MessageFenetre&)
+// no attempt runs behind the box. wParam is the last attempt's result.
+void TFormMj::OnEchecConnexion(const MessageFenetre& message)
 {
     TimerGestionSerie->stop();
     Com.Deconnecter();
     Com.FermerPort();
-    Question(this, GenreQuestion::Erreur, BoutonsQuestion::Ok, TexteQuestion(ECHEC_CONNEXION, Language));
+    QString texte = TexteQuestion(ECHEC_CONNEXION, Language);
+    const QString cause = CauseEchecOuverture(message.WParam);
+    if (!cause.isEmpty())
+        texte += QStringLiteral("\n") + cause + QStringLiteral("\n");
+    Question(this, GenreQuestion::Erreur, BoutonsQuestion::Ok, texte);
     Step = 4;
     NextStep();
     ActiverTimer();
+}
+
+QString TFormMj::CauseEchecOuverture(int resultat) const
+{
+    const DiagnosticPort d = DiagnostiquerOuverture(Com.CheminDuPort(), resultat);
+    const std::string port = d.chemin.empty() ? "COM" + std::to_string(Com.NumeroDuPort()) : d.chemin;
+    switch (d.cause) {
+    case CauseEchecPort::Refusee:
+        if (d.groupe.empty())
+            return Formater(PORT_REFUSE.En(Language), port.c_str());
+        return Formater(PORT_REFUSE_GROUPE.En(Language), port.c_str(), d.groupe.c_str(), d.groupe.c_str());
+    case CauseEchecPort::Occupee: {
+        if (d.detenteurs.empty())
+            return Formater(PORT_OCCUPE.En(Language), port.c_str());
+        std::string programmes;
+        for (const std::string& nom : d.detenteurs)
+            programmes += (programmes.empty() ? "" : ", ") + nom;
+        return Formater(PORT_OCCUPE_PAR.En(Language), port.c_str(), programmes.c_str());
+    }
+    case CauseEchecPort::Disparue:
+        return Formater(PORT_DISPARU.En(Language), port.c_str(), ComP07::NomProduit());
+    case CauseEchecPort::Aucune:
+        break;
+    }
+    return QString();
 }
 
 void TFormMj::OnRefusAppareil(const MessageFenetre& message)

@@ -109,8 +109,22 @@ void TFormMj::ShowStep(int step)
     case 8: Page8(); break;
     case 11: Page11(); break;
     case 12: Page12(); break;
-    default: break;  // 9 and 10 belong to the sequencer; other numbers have no page
+    default: return;  // 9 and 10 belong to the sequencer; other numbers have no page
     }
+    PlacerFocus();
+}
+
+// Next when it can be pressed; else Previous (Cancel on page 6, Yes on page 12) when shown;
+// else the window itself, so that no button (and never Quit) takes a stray Space.
+void TFormMj::PlacerFocus()
+{
+    for (QPushButton* bouton : {Controles->ButtonSuivant, Controles->ButtonPrecedant}) {
+        if (bouton->isVisibleTo(this) && bouton->isEnabled()) {
+            bouton->setFocus();
+            return;
+        }
+    }
+    setFocus();
 }
 
 // Pages 1 and 2: their title, and the version caption both as the window's title and on line 1.
@@ -241,6 +255,7 @@ void TFormMj::Page5()
     c.LabelLigne1->setText(Texte(P5_LIGNE1));
     c.LabelLigne2->setText(Texte(P5_LIGNE2));
     c.LabelLigne4->setText(Texte(P5_LIGNE4));
+    c.LabelLigne4->setEnabled(true);  // page 11 greys it, and a failed release never lifts that
     c.LabelLigne1->show();
     c.LabelLigne2->show();
     c.LabelLigne3->hide();

@@ -83,18 +83,24 @@ void TFormMj::TimerGestionSerieTimer()
     }
 }
 
-// Acts on changes only: a tick whose scan keeps the same port changes nothing.
+// Acts on a change of port; page 5 also looks again at a port that kept its number, whose entry
+// may only now show the device's bridge. A list that could not be read (no number) changes nothing.
 void TFormMj::SuivrePortAppareil(bool page5)
 {
-    if (!Ports || !Ports->PortAChange())
+    if (!Ports)
+        return;
+    const bool change = Ports->PortAChange();
+    if (!change && !(page5 && Ports->Numero() > 0))
         return;
     const bool appareil = Ports->PortChoisi() > 0 && Ports->EstPortAppareil();
     if (appareil)
         Com.ChoisirPort(Ports->PortChoisi());
-    if (page5) {
+    if (page5 && appareil != Controles->ButtonSuivant->isEnabled()) {
         Controles->ButtonSuivant->setEnabled(appareil);
-        Controles->LabelLigne4->setVisible(appareil);
+        PlacerFocus();
     }
+    if (page5)
+        Controles->LabelLigne4->setVisible(appareil);
 }
 
 // One attempt per tick; page 6's hidden bar counts them, and once its range is used up the
@@ -102,7 +108,8 @@ void TFormMj::SuivrePortAppareil(bool page5)
 void TFormMj::EtapeConnexion()
 {
     Ui::FormMj& c = *Controles;
-    const bool connecte = Com.Connecter(1) == 0;
+    const int resultat = Com.Connecter(1);
+    const bool connecte = resultat == 0;
     if (connecte) {
         c.LabelLigne4->show();
         PosterNotice(MSG_ETAPE_SUIVANTE);
@@ -110,8 +117,10 @@ void TFormMj::EtapeConnexion()
     QProgressBar* essais = c.ProgressBarProgrammation;
     essais->setValue(essais->value() + 1);
     TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);
+    // The last attempt's result goes with the notice: the link's own is overwritten by the
+    // closing of the port before the box.
     if (!connecte && essais->value() >= essais->maximum())
-        PosterNotice(MSG_ECHEC_CONNEXION);
+        PosterNotice(MSG_ECHEC_CONNEXION, resultat);
 }
 
 // Model, variant, serial number, version, then 115200 bit/s and programming mode.

@@ -2,9 +2,12 @@
 
 #include <fstream>
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include "link/ligne_serie.h"
 #include "link/protocole.h"
@@ -102,6 +105,14 @@ int BancReel::DemandesConnexion() const
 void BancReel::Cliquer(const char* bouton)
 {
     fenetre->findChild<QPushButton*>(QString::fromLatin1(bouton))->click();
+}
+
+bool BancReel::DemanderFermeture()
+{
+    fenetre->show();
+    QCloseEvent fermeture;
+    QCoreApplication::sendEvent(fenetre->windowHandle(), &fermeture);
+    return !fenetre->isVisible();
 }
 
 IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, unsigned langue)

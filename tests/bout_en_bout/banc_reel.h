@@ -44,6 +44,9 @@ struct BancReel {
 
     int DemandesConnexion() const;  // connection requests the device has received
     void Cliquer(const char* bouton);
+    // The window manager's close request (close button, Alt+F4) on the shown window; true when
+    // the window closed.
+    bool DemanderFermeture();
 };
 
 IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, unsigned langue = 0xFF);

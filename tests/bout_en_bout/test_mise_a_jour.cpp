@@ -3,6 +3,10 @@
 
 #include <ostream>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QLabel>
 #include <QTimer>
 
@@ -79,9 +83,21 @@ TEST_P(VersionAcceptee, EstProgrammee)
     ASSERT_TRUE(b.Brancher(Identite(cas.majeur, cas.mineur, cas.revision, cas.langueAvant)));
     const std::vector<std::uint8_t> eeprom = b.appareil->Eeprom();
     b.Lancer();
+    // Closing half way through would leave the device half written: the request is refused.
+    ASSERT_TRUE(b.AttendreQue([&] { return b.appareil->BlocsEcrits() >= 500; }, DELAI_MISE_A_JOUR_MS));
+    EXPECT_FALSE(b.DemanderFermeture());
     ASSERT_TRUE(b.AttendreEtape(12, DELAI_MISE_A_JOUR_MS)) << "stopped at step " << b.fenetre->Step;
     EXPECT_TRUE(b.questions.empty());
     VerifierAppareilAJour(*b.appareil, eeprom, cas.langueApres);
+}
+
+// Before the device is touched the window closes at once, as asked.
+TEST(MiseAJourReelle, UneDemandeDeFermetureSurLaPage4Ferme)
+{
+    BancReel b;
+    while (b.fenetre->Step < 4)
+        b.fenetre->NextStep();
+    EXPECT_TRUE(b.DemanderFermeture());
 }
 
 INSTANTIATE_TEST_SUITE_P(Limites, VersionAcceptee,
@@ -131,10 +147,33 @@ TEST(MiseAJourReelle, UnAppareilEteintDonneLEchecDeConnexion)
     EXPECT_EQ(q.boutons, BoutonsQuestion::Ok);
     EXPECT_EQ(q.genre, GenreQuestion::Erreur);
     EXPECT_TRUE(q.texte.startsWith(U("Echec à la connexion :"))) << q.texte.toStdString();
+    EXPECT_TRUE(q.texte.endsWith(U("dans la liste.\n"))) << "the port opened: no cause to add";
     EXPECT_FALSE(q.portOuvert);
     EXPECT_EQ(b.DemandesConnexion(), 20);
     EXPECT_EQ(b.fenetre->Step, 5);
     EXPECT_FALSE(b.fenetre->Lien().PortOuvert());
+}
+
+// A port another program holds with an exclusive lock: the box says so, in the wizard's language.
+TEST(MiseAJourReelle, UnPortOccupeLeDitDansLaLangueDeLAssistant)
+{
+    for (int langue : {0, 1}) {
+        BancReel b;
+        b.fenetre->SetLanguage(langue);
+        ASSERT_TRUE(b.Brancher(Identite(3, 7, 0)));
+        const int verrou = open(b.cheminAppareil.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_EQ(flock(verrou, LOCK_EX | LOCK_NB), 0);
+        b.Lancer();
+        ASSERT_TRUE(b.AttendreQue([&] { return !b.questions.empty(); }, 30000));
+        const QString port = U(b.cheminAppareil.c_str());
+        EXPECT_TRUE(b.questions[0].texte.endsWith(
+            langue ? "list.\n\nThe port " + port + " is already in use by another program. Close that program, then try again.\n"
+                   : U("liste.\n\nLe port ") + port + U(" est déjà utilisé par un autre programme. Fermez ce programme, puis essayez de nouveau.\n")))
+            << b.questions[0].texte.toStdString();
+        EXPECT_EQ(b.DemandesConnexion(), 0);
+        EXPECT_EQ(b.fenetre->Step, 5);
+        close(verrou);
+    }
 }
 
 // Cancel on page 6: back to page 5, no more attempts, the port left as it was.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/Com_p07_v1_2.h"
+#include "link/diagnostic_port.h"
 #include "link/protocole.h"
 #include "tests/windows/environnement.h"
 #include "tests/windows/ligne_pseudo_terminal.h"
@@ -32,6 +33,9 @@ TEST(LigneCom, PortAbsentDonneErreurSystemeDeux)
     EXPECT_EQ(lien.DernierResultat(), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(lien.PortOuvert());
     EXPECT_EQ(lien.OuvrirPort(), ERROR_FILE_NOT_FOUND);
+    // What the user is told: the port, by its COM name, is gone.
+    EXPECT_EQ(lien.CheminDuPort(), "COM250");
+    EXPECT_EQ(DiagnostiquerOuverture(lien.CheminDuPort(), lien.DernierResultat()).cause, CauseEchecPort::Disparue);
 }
 
 TEST(LigneCom, PortQuiRefuseLAccesDonneErreurSystemeCinq)
@@ -44,6 +48,7 @@ TEST(LigneCom, PortQuiRefuseLAccesDonneErreurSystemeCinq)
     EXPECT_EQ(lien.OuvrirPort(), ERROR_ACCESS_DENIED);
     EXPECT_EQ(lien.DernierResultat(), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(lien.PortOuvert());
+    EXPECT_EQ(DiagnostiquerOuverture(lien.CheminDuPort(), lien.DernierResultat()).cause, CauseEchecPort::Occupee);
 }
 
 TEST(LigneCom, OuvertureRegleLaLigneEtSesDelais)

@@ -26,6 +26,7 @@ struct EtatAppareil {
     int eepromIllisible = -1;   // a read of this EEPROM address gets no answer
     int eepromRefusee = -1;     // a write to this EEPROM address is rejected
     bool terminaisonRefusee = false;
+    std::string chemin;  // the device file the line names
 
     // What it saw.
     bool portOuvert = false;
@@ -96,6 +97,7 @@ public:
     int DerniereErreur() const override { return 5; }
     void Dormir(int ms) override { Etat->horloge += static_cast<std::uint64_t>(ms); }
     std::uint64_t Tic() const override { return Etat->horloge; }
+    std::string CheminPeripherique(int) const override { return Etat->chemin; }
 
 private:
     static int Chiffre(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }

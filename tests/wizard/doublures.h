@@ -79,12 +79,14 @@ struct Assistant {
     std::unique_ptr<TFormMj> fenetre;
     std::unique_ptr<TConfPort> recherche;
 
-    explicit Assistant(bool avecPorts = true)
+    // boitesReelles: the questions are the toolkit's message boxes; else always answered No.
+    explicit Assistant(bool avecPorts = true, bool boitesReelles = false)
     {
         ServicesFormMj services;
         services.ligne = std::make_unique<LigneMuette>(ligne);
         services.ouvreur = [this](const std::string& url) { urls.push_back(url); return true; };
-        services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&) { return false; };
+        if (!boitesReelles)
+            services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&) { return false; };
         fenetre = std::make_unique<TFormMj>(std::move(services));
         if (avecPorts) {
             recherche = std::make_unique<TConfPort>(std::make_unique<PortsFactices>(ports));

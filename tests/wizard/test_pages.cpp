@@ -5,7 +5,9 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QTest>
 
 #include "about/BoiteAPropos.h"
 #include "doublures.h"
@@ -446,6 +448,62 @@ TEST(BoutonsAssistant, APropos)
     EXPECT_TRUE(auDessus);
     EXPECT_GE(lecturesPendant, 2);
     EXPECT_TRUE(a.fenetre->findChildren<TFormAPropos*>().isEmpty());
+}
+
+// Enter goes forward wherever the focus is, and after each page the focus rests on the way
+// forward, never on Quit: a language chosen at the keyboard used to leave it there.
+TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
+{
+    Assistant a;
+    a.ports->Brancher();
+    a.fenetre->show();
+    a.fenetre->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(a.fenetre.get()));
+    EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonSuivant"));
+    a.Liste()->setFocus();
+    QTest::keyClick(a.Liste(), Qt::Key_Down);  // English
+    // Keypad Enter; then Connection on page 5; then Cancel, with Next disabled, on page 6.
+    const struct { Qt::Key touche; int etape; const char* focus; } touches[] = {
+        {Qt::Key_Return, 2, "ButtonSuivant"}, {Qt::Key_Space, 3, "ButtonSuivant"}, {Qt::Key_Enter, 4, "ButtonSuivant"},
+        {Qt::Key_Return, 5, "ButtonSuivant"}, {Qt::Key_Return, 6, "ButtonPrecedant"}, {Qt::Key_Return, 6, "ButtonPrecedant"}};
+    for (const auto& t : touches) {
+        QTest::keyClick(QApplication::focusWidget(), t.touche, t.touche == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(a.fenetre->Step, t.etape);
+        EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), t.focus) << t.etape;
+    }
+    EXPECT_EQ(a.fenetre->GetLanguage(), 1);
+
+    // Page 5 without the device: Previous; pages 7 to 11: the window itself; page 12: Yes.
+    a.ports->Debrancher();
+    a.Precedent();
+    EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonPrecedant"));
+    a.AllerA(7);
+    EXPECT_EQ(QApplication::focusWidget(), a.fenetre.get());
+    a.AllerA(12);
+    EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonPrecedant"));
+}
+
+// The question boxes' buttons speak the wizard's language, and Escape answers No.
+TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
+{
+    const struct { int langue; const char* oui; const char* non; } cas[] = {{0, "&Oui", "&Non"}, {1, "&Yes", "&No"}};
+    for (const auto& c : cas) {
+        Assistant a(true, true);
+        a.fenetre->SetLanguage(c.langue);
+        a.AllerA(8);
+        QString oui, non;
+        QTimer::singleShot(0, a.fenetre.get(), [&] {
+            if (auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                oui = boite->button(QMessageBox::Yes)->text();
+                non = boite->button(QMessageBox::No)->text();
+                QTest::keyClick(boite, Qt::Key_Escape);
+            }
+        });
+        a.fenetre->OnEchecTransmission(MessageFenetre{TFormMj::MSG_ECHEC_TRANSMISSION, ERR_DELAI, 0});
+        EXPECT_EQ(oui.toStdString(), c.oui);
+        EXPECT_EQ(non.toStdString(), c.non);
+        EXPECT_EQ(a.fenetre->Step, 8) << "No: the wizard does not go back to page 5";
+    }
 }
 
 }  // namespace

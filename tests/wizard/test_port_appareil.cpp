@@ -60,20 +60,21 @@ TEST(PortAppareil, LesTopsDeLaPage5SuiventLeBranchement)
     EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
 }
 
-// A tick acts on a change of port only; an unchanged scan leaves the page alone.
-TEST(PortAppareil, UnTopSansChangementNeToucheARien)
+// A port that keeps its number but only now shows as the device's bridge (a bridge coming back
+// after a reset): the next tick of page 5 offers Connection, though the number did not change.
+TEST(PortAppareil, UnTopSansChangementDeNumeroSuitLePont)
 {
     Assistant a;
-    a.ports->Brancher();
+    a.ports->valeurs = {{"\\Device\\Serial33", TYPE_TEXTE, "COM33"}};
     a.AllerA(5);
-    ASSERT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
-    a.Bouton("ButtonSuivant")->setEnabled(false);
-    a.Label("LabelLigne4")->hide();
+    ASSERT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
+    a.ports->Brancher();
     const int lectures = a.ports->lectures;
     a.fenetre->TimerGestionSerieTimer();
     EXPECT_GT(a.ports->lectures, lectures) << "every tick scans again";
-    EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
-    EXPECT_FALSE(a.LigneVisible(4));
+    EXPECT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
+    EXPECT_TRUE(a.LigneVisible(4));
+    EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
 }
 
 TEST(PortAppareil, LesTopsDesAutresPagesChoisissentLePortSansToucherSuivant)

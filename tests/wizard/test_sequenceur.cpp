@@ -2,8 +2,16 @@
 // update takes no wall time. What is checked is what reaches the device and the user.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <csignal>
 #include <functional>
 #include <ostream>
+
+#include <grp.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -326,6 +334,48 @@ TEST(Questions, LEtape6AbandonneApresVingtEssais)
     EXPECT_EQ(b.appareil->commandes, 20);
 }
 
+// A port that could not be opened: the box says why, in the wizard's language; a failure of
+// another kind adds nothing.
+TEST(Questions, LEchecDOuvertureDitPourquoi)
+{
+    char nom[] = "/tmp/zantrel-portXXXXXX";
+    const int fichier = mkstemp(nom);  // inherited by the holder below
+    ASSERT_GE(fichier, 0);
+    struct stat etat {};
+    ASSERT_EQ(stat(nom, &etat), 0);
+    const std::string port = nom;
+    const std::string groupe = getgrgid(etat.st_gid)->gr_name;
+    pid_t detenteur = 0;
+    char* arguments[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
+    ASSERT_EQ(posix_spawnp(&detenteur, "sleep", nullptr, nullptr, arguments, environ), 0);
+    close(fichier);
+    const struct { int resultat, langue; std::string paragraphe; } cas[] = {
+        {EACCES, 0, "Le port " + port + " ne peut pas être ouvert : l'accès vous est refusé. Ce port appartient au groupe « "
+                        + groupe + " ». Ajoutez votre compte à ce groupe (commande : sudo usermod -a -G " + groupe
+                        + " $USER), puis fermez votre session et reconnectez-vous ; ou bien installez le paquet zantrel, "
+                          "dont la règle de périphérique donne l'accès à l'utilisateur du bureau."},
+        {EACCES, 1, "The port " + port + " cannot be opened: access is denied. The port belongs to the group \"" + groupe
+                        + "\". Add your account to that group (command: sudo usermod -a -G " + groupe + " $USER), then "
+                          "log out and log in again; or install the zantrel package, whose device rule gives the desktop "
+                          "user access to the port."},
+        {EBUSY, 0, "Le port " + port + " est déjà utilisé par un autre programme : sleep. Fermez ce programme, puis essayez de nouveau."},
+        {ENOENT, 1, "The port " + port + " has disappeared: the Zantrel was unplugged. Plug it in again, then try again."},
+        {ERR_DELAI, 0, ""},
+    };
+    for (const auto& c : cas) {
+        Banc b;
+        b.fenetre->SetLanguage(c.langue);
+        b.appareil->chemin = port;
+        b.fenetre->OnEchecConnexion(MessageFenetre{TFormMj::MSG_ECHEC_CONNEXION, c.resultat, 0});
+        const QString fin = U(c.langue ? "in the list.\n" : "dans la liste.\n")
+                            + (c.paragraphe.empty() ? QString() : "\n" + U(c.paragraphe.c_str()) + "\n");
+        EXPECT_TRUE(!b.questions.empty() && b.questions[0].texte.endsWith(fin)) << c.resultat << ' ' << c.langue;
+    }
+    kill(detenteur, SIGKILL);
+    waitpid(detenteur, nullptr, 0);
+    unlink(nom);
+}
+
 // ---- the update as a whole, and its failures ----
 
 TEST(MiseAJour, DuPremierEnregistrementALaPage12)
@@ -381,6 +431,9 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         EXPECT_TRUE(b.questions[0].texte.startsWith(U("Un Problème de transmission"))) << nom;
         EXPECT_FALSE(b.questions[0].portOuvert) << nom;
         EXPECT_EQ(b.fenetre->Step, 5) << nom << ": Yes waits for the next attempt";
+        // Page 5 as the user sees it: Connection offered, and its invitation line not greyed.
+        EXPECT_TRUE(b.fenetre->findChild<QPushButton*>(QStringLiteral("ButtonSuivant"))->isEnabled()) << nom;
+        EXPECT_TRUE(b.Label("LabelLigne4")->isEnabled() && !b.Label("LabelLigne4")->isHidden()) << nom;
         if (std::string(nom) == "block") {
             EXPECT_EQ(b.appareil->blocs, 599);
         }

@@ -1,0 +1,114 @@
+// The cause of a failed open on POSIX: errno, the device file's group, and /proc for its holder.
+#include "link/diagnostic_port.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include <dirent.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct FermeDossier {
+    void operator()(DIR* d) const { closedir(d); }
+};
+using Dossier = std::unique_ptr<DIR, FermeDossier>;
+
+// The name of the group that owns the device, or its number when it has none.
+std::string Groupe(const std::string& chemin)
+{
+    struct stat etat {};
+    if (::stat(chemin.c_str(), &etat) != 0)
+        return std::string();
+    const long conseil = ::sysconf(_SC_GETGR_R_SIZE_MAX);
+    std::vector<char> tampon(conseil > 0 ? static_cast<std::size_t>(conseil) : 16384);
+    struct group g {};
+    struct group* trouve = nullptr;
+    while (::getgrgid_r(etat.st_gid, &g, tampon.data(), tampon.size(), &trouve) == ERANGE)
+        tampon.resize(tampon.size() * 2);
+    return trouve ? std::string(trouve->gr_name) : std::to_string(etat.st_gid);
+}
+
+std::string CheminReel(const std::string& chemin)
+{
+    std::unique_ptr<char, decltype(&std::free)> reel(::realpath(chemin.c_str(), nullptr), &std::free);
+    return reel ? std::string(reel.get()) : chemin;
+}
+
+std::string CibleLien(const std::string& lien)
+{
+    char tampon[PATH_MAX];
+    const ssize_t n = ::readlink(lien.c_str(), tampon, sizeof tampon);
+    return n > 0 ? std::string(tampon, static_cast<std::size_t>(n)) : std::string();
+}
+
+bool AUnDescripteurSur(const std::string& dossierFd, const std::string& cible)
+{
+    const Dossier fds(::opendir(dossierFd.c_str()));
+    if (!fds)
+        return false;  // another user's process: the system does not show its files
+    while (const dirent* f = ::readdir(fds.get()))
+        if (f->d_name[0] != '.' && CibleLien(dossierFd + "/" + f->d_name) == cible)
+            return true;
+    return false;
+}
+
+// The other processes with the device open, by their command names, each name once.
+std::vector<std::string> Detenteurs(const std::string& chemin)
+{
+    const std::string cible = CheminReel(chemin);
+    const std::string moi = std::to_string(::getpid());
+    std::vector<std::string> noms;
+    const Dossier proc(::opendir("/proc"));
+    if (!proc)
+        return noms;
+    while (const dirent* e = ::readdir(proc.get())) {
+        const std::string pid = e->d_name;
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == moi)
+            continue;
+        if (!AUnDescripteurSur("/proc/" + pid + "/fd", cible))
+            continue;
+        std::ifstream commande("/proc/" + pid + "/comm");
+        std::string nom;
+        std::getline(commande, nom);
+        if (nom.empty())
+            nom = pid;
+        if (std::find(noms.begin(), noms.end(), nom) == noms.end())
+            noms.push_back(nom);
+    }
+    return noms;
+}
+
+}  // namespace
+
+DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat)
+{
+    DiagnosticPort diagnostic;
+    diagnostic.chemin = chemin;
+    switch (resultat) {
+    case EACCES:
+    case EPERM:
+        diagnostic.cause = CauseEchecPort::Refusee;
+        diagnostic.groupe = Groupe(chemin);
+        break;
+    case EBUSY:  // another program's exclusive mode or lock
+        diagnostic.cause = CauseEchecPort::Occupee;
+        diagnostic.detenteurs = Detenteurs(chemin);
+        break;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        diagnostic.cause = CauseEchecPort::Disparue;
+        break;
+    default:
+        break;
+    }
+    return diagnostic;
+}
