@@ -109,8 +109,10 @@ public:
             return PORT_INVALIDE;
         }
         // TIOCEXCL keeps other programs out, but not a privileged one; the lock also stops a
-        // second open from this or any other program that locks its ports.
-        if (::ioctl(fd, TIOCEXCL) != 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // second open from this or any other program that locks its ports. The lock comes
+        // first: exclusive mode belongs to the tty, and set by an open that then fails it would
+        // lock the holder out of its own port.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
             const int erreur = errno == EWOULDBLOCK ? EBUSY : errno;
             ::close(fd);
             Echec(erreur);

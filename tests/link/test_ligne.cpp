@@ -5,7 +5,11 @@
 #include <cerrno>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include "link/protocole.h"
 #include "link/serie_posix.h"
@@ -217,6 +221,17 @@ TEST(LigneSerie, PortAbsentOuTenuDonneUneErreurSysteme) {
     EXPECT_FALSE(second->PortOuvert());
     ASSERT_EQ(premier->FermerPort(), 0);
     EXPECT_EQ(second->OuvrirPort(), 0);
+    ASSERT_EQ(second->FermerPort(), 0);
+
+    // Another program that only locks the port: the refused open leaves its tty as it was.
+    const int autre = ::open(pty.CheminEsclave().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(autre, 0);
+    ASSERT_EQ(::flock(autre, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(second->OuvrirPort(), EBUSY);
+    int exclusif = -1;
+    EXPECT_EQ(::ioctl(autre, TIOCGEXCL, &exclusif), 0);
+    EXPECT_EQ(exclusif, 0);
+    ::close(autre);
 }
 
 TEST(LigneSerie, SansPortOuvertAucunAppelALaLigne) {
