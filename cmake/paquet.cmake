@@ -20,6 +20,9 @@ list(REVERSE ZANTREL_ID)
 list(APPEND ZANTREL_ID Zantrel)
 list(JOIN ZANTREL_ID "." ZANTREL_ID)
 
+# On Wayland the window finds its menu entry and icon by this id.
+target_compile_definitions(zantrel PRIVATE ID_BUREAU="${ZANTREL_ID}")
+
 # This version's release, and the revision of its package.
 set(ZANTREL_DATE_VERSION 2026-12-08)
 set(ZANTREL_REVISION 1)

@@ -7,5 +7,8 @@ int main(int, char** argv)
 {
     int nombreArguments = 1;
     QApplication application(nombreArguments, argv);
+#ifdef ID_BUREAU
+    QGuiApplication::setDesktopFileName(QStringLiteral(ID_BUREAU));
+#endif
     return Demarrer();
 }
