@@ -95,12 +95,13 @@ void TFormMj::SuivrePortAppareil(bool page5)
     const bool appareil = Ports->PortChoisi() > 0 && Ports->EstPortAppareil();
     if (appareil)
         Com.ChoisirPort(Ports->PortChoisi());
-    if (page5 && appareil != Controles->ButtonSuivant->isEnabled()) {
+    if (!page5)
+        return;
+    if (appareil != Controles->ButtonSuivant->isEnabled()) {
         Controles->ButtonSuivant->setEnabled(appareil);
         PlacerFocus();
     }
-    if (page5)
-        Controles->LabelLigne4->setVisible(appareil);
+    Controles->LabelLigne4->setVisible(appareil);
 }
 
 // One attempt per tick; page 6's hidden bar counts them, and once its range is used up the
