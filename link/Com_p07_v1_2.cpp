@@ -160,10 +160,10 @@ int ComP07::LireAcquit() {
     return Resultat = reponse == ACQUIT ? 0 : ERR_REPONSE;
 }
 
-// A query's answer is the first thing the device sends after it: a stray byte already waiting
-// would be read as the first character of the value.
+// A query's answer must be the first thing the device sends after it: a stray byte, waiting or
+// still coming after the last answer, would be read as the first character of the value.
 int ComP07::Questionner(unsigned char commande) {
-    if (!Ligne->ViderEntree(Port)) return Resultat = ErreurLigne();
+    if (AttendreSilence() != 0) return Resultat;
     return EcrireOctet(commande);
 }
 

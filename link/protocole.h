@@ -77,11 +77,11 @@ inline constexpr int DELAI_AVANT_AU_REVOIR_MS = 500;  // between the return to 9
 inline constexpr int DELAI_ECRITURE_EEPROM_MS = 300;  // before reading the ack of an EEPROM write
 inline constexpr int DELAI_PREPARATION_MS = 500;      // before and after the ack of CMD_PREPARER
 
-// After the return to 9600 the line must stay this long without a byte before CMD_TERMINER
-// goes; what comes meanwhile is dropped, so that a late byte is not taken for its acknowledge.
-// The device speaks only when asked: what may still come is a byte already on its way, which
-// reaches the PC within a few character times (1.15 ms each at 9600 bit/s) and the USB bridge's
-// packet delay (up to 16 ms). 60 ms covers both with room, at the cost of one wait per update.
+// Before CMD_TERMINER and before each query the line must stay this long without a byte; what
+// comes meanwhile is dropped, so that a late byte is taken neither for an acknowledge nor for a
+// value. The device speaks only when asked: what may still come is a byte already on its way,
+// which reaches the PC within a few character times (1.15 ms each at 9600 bit/s) and the USB
+// bridge's packet delay (16 ms on common bridges). 60 ms covers both with room.
 inline constexpr int DELAI_SILENCE_MS = 60;
 // Bytes dropped while waiting for that silence before the line counts as babbling.
 inline constexpr int OCTETS_AVANT_SILENCE_MAX = 64;
