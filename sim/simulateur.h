@@ -24,9 +24,10 @@ struct FautesAppareil {
     unsigned char commandeFautive = 0;
     unsigned char octetFautif = 0x00;
     int raccrocherApresBlocs = 0;       // close the master once the Nth block is acked; 0 never
-    // The change to this rate (bit/s) goes wrong as the next two say; 0 for none.
+    // Each byte of the answer to the change to this rate (bit/s) comes retardVitesseMs late;
+    // 0 for none.
     int vitesseFautive = 0;
-    int retardVitesseMs = 0;            // each byte of its answer comes this much late
+    int retardVitesseMs = 0;
     // The last character of this read's reply is 'L', no hex digit: CMD_LIRE_MODELE,
     // CMD_LIRE_VARIANTE, or CMD_LIRE_EEPROM at adresseNonHex; 0 for none.
     unsigned char lectureNonHex = 0;
