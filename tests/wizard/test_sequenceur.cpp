@@ -489,12 +489,18 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
 // cannot be read is left alone; the update ends on page 12 all the same.
 TEST(MiseAJour, LOctetDeLangue)
 {
-    const struct { const char* nom; unsigned avant; unsigned langue; std::function<void(EtatAppareil&)> faute; unsigned apres; } cas[] = {
+    using protocole::EEPROM_LANGUE;
+    const struct {
+        const char* nom;
+        unsigned avant, langue;
+        std::function<void(EtatAppareil&)> faute;
+        unsigned apres;
+    } cas[] = {
         {"English kept", 1, 0, nullptr, 1},
         {"2 takes French", 2, 0, nullptr, 0},
         {"255 takes English", 255, 1, nullptr, 1},
-        {"garbled", 2, 1, [](EtatAppareil& e) { e.lectureNonHex = protocole::CMD_LIRE_EEPROM; e.adresseNonHex = protocole::EEPROM_LANGUE; }, 2},
-        {"unanswered", 2, 1, [](EtatAppareil& e) { e.eepromIllisible = protocole::EEPROM_LANGUE; }, 2},
+        {"garbled", 2, 1, [](EtatAppareil& e) { e.lectureNonHex = protocole::CMD_LIRE_EEPROM; e.adresseNonHex = EEPROM_LANGUE; }, 2},
+        {"unanswered", 2, 1, [](EtatAppareil& e) { e.eepromIllisible = EEPROM_LANGUE; }, 2},
     };
     for (const auto& c : cas) {
         Banc b;
@@ -505,10 +511,10 @@ TEST(MiseAJour, LOctetDeLangue)
         b.Lancer();
         ASSERT_TRUE(b.TopsJusquaEtape(12)) << c.nom << ": stopped at step " << b.fenetre->Step;
         EXPECT_TRUE(b.questions.empty()) << c.nom;
-        EXPECT_EQ(b.appareil->eeprom[protocole::EEPROM_LANGUE], c.apres) << c.nom;
+        EXPECT_EQ(b.appareil->eeprom[EEPROM_LANGUE], c.apres) << c.nom;
         if (c.avant == c.apres) {
             for (const auto& e : b.appareil->ecrituresEeprom)
-                EXPECT_NE(e.first, protocole::EEPROM_LANGUE) << c.nom << ": nothing written";
+                EXPECT_NE(e.first, EEPROM_LANGUE) << c.nom << ": nothing written";
         }
     }
 }
