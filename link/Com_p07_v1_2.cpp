@@ -160,6 +160,31 @@ int ComP07::LireAcquit() {
     return Resultat = reponse == ACQUIT ? 0 : ERR_REPONSE;
 }
 
+// A query's answer must be the first thing the device sends after it: a stray byte, waiting or
+// still coming after the last answer, would be read as the first character of the value.
+int ComP07::Questionner(unsigned char commande) {
+    if (AttendreSilence() != 0) return Resultat;
+    return EcrireOctet(commande);
+}
+
+// Drops what comes in until the line has kept quiet for DELAI_SILENCE_MS; a line that never
+// does is no line to trust an acknowledge from.
+int ComP07::AttendreSilence() {
+    DelaisSerie silence = Delais;
+    silence.ReadIntervalTimeout = 0;
+    silence.ReadTotalTimeoutMultiplier = 0;
+    silence.ReadTotalTimeoutConstant = DELAI_SILENCE_MS;
+    if (!Ligne->AppliquerDelais(Port, silence)) return Resultat = ErreurLigne();
+    unsigned octet = 0;
+    int lu = 0;
+    for (int n = 0; n <= OCTETS_AVANT_SILENCE_MAX && (lu = LireOctet(&octet)) == 0; ++n) {
+    }
+    const bool remis = Ligne->AppliquerDelais(Port, Delais);
+    if (lu == 0) return Resultat = ERR_REPONSE;
+    if (lu != ERR_DELAI) return Resultat = lu;
+    return Resultat = remis ? 0 : ErreurLigne();
+}
+
 int ComP07::Connecter(int secondes) {
     if (Port == PORT_INVALIDE && OuvrirPort() != 0) return Resultat;
 
@@ -251,7 +276,7 @@ int ComP07::EntrerProgrammation() {
 int ComP07::LireModele(char modele[4]) {
     modele[3] = '\0';
     if (!Connecte) return Resultat = ERR_NON_CONNECTE;
-    EcrireOctet(CMD_LIRE_MODELE);
+    Questionner(CMD_LIRE_MODELE);
     for (int i = 0; i < 3 && Resultat == 0; ++i) {
         unsigned valeur = 0;
         if (LireHex(&valeur, true) == 0) modele[i] = static_cast<char>(valeur & 0xFF);
@@ -267,14 +292,14 @@ int ComP07::VerifierModele() {
 
 int ComP07::LireVariante(unsigned* valeur) {
     if (!Connecte) return Resultat = ERR_NON_CONNECTE;
-    if (EcrireOctet(CMD_LIRE_VARIANTE) != 0) return Resultat;
+    if (Questionner(CMD_LIRE_VARIANTE) != 0) return Resultat;
     return LireHex(valeur, true);
 }
 
 int ComP07::LireEeprom(int adresse, unsigned* valeur) {
     if (!Connecte) return Resultat = ERR_NON_CONNECTE;
     const unsigned a = static_cast<unsigned>(adresse);
-    if (EcrireOctet(CMD_LIRE_EEPROM) != 0 || EnvoyerHex(static_cast<unsigned char>(a >> 8)) != 0 ||
+    if (Questionner(CMD_LIRE_EEPROM) != 0 || EnvoyerHex(static_cast<unsigned char>(a >> 8)) != 0 ||
         EnvoyerHex(static_cast<unsigned char>(a & 0xFF)) != 0)
         return Resultat;
     return LireHex(valeur, true);
@@ -388,8 +413,8 @@ int ComP07::TerminerProgrammation() {
     // Out of step with the device, 0x91 would go at a rate it does not listen at, and its
     // late answer would pass for the acknowledge.
     if (ChangerVitesse(VITESSE_INITIALE) != 0) return Resultat;
-    // Only a byte that comes after 0x91 acknowledges it.
-    if (!Ligne->ViderEntree(Port)) return Resultat = ErreurLigne();
+    // Only a byte that comes after 0x91 acknowledges it, and a late one may still be on its way.
+    if (AttendreSilence() != 0) return Resultat;
     if (EcrireOctet(CMD_TERMINER) != 0 || LireAcquit() != 0) return Resultat;
     Connecte = 0;
     Phase = PHASE_AUCUNE;

@@ -80,6 +80,8 @@ public:
 private:
     int ErreurLigne() const;
     int LireAcquit();
+    int Questionner(unsigned char commande);
+    int AttendreSilence();
 
     std::unique_ptr<LigneSerie> Ligne;
     PoigneeSerie Port = PORT_INVALIDE;

@@ -1,5 +1,6 @@
 // The cause of a failed open on POSIX: errno, the device file's group, and /proc for its holder.
 #include "link/diagnostic_port.h"
+#include "link/fichiers_posix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,11 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct FermeDossier {
-    void operator()(DIR* d) const { closedir(d); }
-};
-using Dossier = std::unique_ptr<DIR, FermeDossier>;
 
 // The name of the group that owns the device, or its number when it has none.
 std::string Groupe(const std::string& chemin)
@@ -40,13 +36,6 @@ std::string CheminReel(const std::string& chemin)
 {
     std::unique_ptr<char, decltype(&std::free)> reel(::realpath(chemin.c_str(), nullptr), &std::free);
     return reel ? std::string(reel.get()) : chemin;
-}
-
-std::string CibleLien(const std::string& lien)
-{
-    char tampon[PATH_MAX];
-    const ssize_t n = ::readlink(lien.c_str(), tampon, sizeof tampon);
-    return n > 0 ? std::string(tampon, static_cast<std::size_t>(n)) : std::string();
 }
 
 bool AUnDescripteurSur(const std::string& dossierFd, const std::string& cible)

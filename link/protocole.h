@@ -77,16 +77,14 @@ inline constexpr int DELAI_AVANT_AU_REVOIR_MS = 500;  // between the return to 9
 inline constexpr int DELAI_ECRITURE_EEPROM_MS = 300;  // before reading the ack of an EEPROM write
 inline constexpr int DELAI_PREPARATION_MS = 500;      // before and after the ack of CMD_PREPARER
 
-// How long the device stays busy once it has acknowledged, in milliseconds; it reads nothing
-// meanwhile. Both lie well inside the silence the PC keeps after these commands.
-inline constexpr int DUREE_EFFACEMENT_MS = 800;        // erasing program memory, after CMD_PREPARER
-inline constexpr int DUREE_ECRITURE_CELLULE_MS = 100;  // writing the cell, after CMD_ECRIRE_EEPROM
-static_assert(DUREE_EFFACEMENT_MS < DELAI_PREPARATION_MS + DELAI_VIDAGE_MS);
-static_assert(DUREE_ECRITURE_CELLULE_MS < DELAI_ECRITURE_EEPROM_MS);
-
-// How long the simulated device waits for the next character of a frame, or for the PC's
-// ACQUIT after one of its own characters, before it drops the exchange.
-inline constexpr int DELAI_CARACTERE_APPAREIL_MS = 2000;
+// Before CMD_TERMINER and before each query the line must stay this long without a byte; what
+// comes meanwhile is dropped, so that a late byte is taken neither for an acknowledge nor for a
+// value. The device speaks only when asked: what may still come is a byte already on its way,
+// which reaches the PC within a few character times (1.15 ms each at 9600 bit/s) and the USB
+// bridge's packet delay (16 ms on common bridges). 60 ms covers both with room.
+inline constexpr int DELAI_SILENCE_MS = 60;
+// Bytes dropped while waiting for that silence before the line counts as babbling.
+inline constexpr int OCTETS_AVANT_SILENCE_MAX = 64;
 
 // Serial time-outs (COMMTIMEOUTS), in milliseconds.
 inline constexpr unsigned DELAI_INTERVALLE_LECTURE_MS = 500;

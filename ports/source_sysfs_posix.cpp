@@ -13,12 +13,9 @@
 #include <unistd.h>
 
 #include "link/chemin_port.h"
+#include "link/fichiers_posix.h"
 
 namespace {
-
-struct FermeDossier {
-    void operator()(DIR* d) const { closedir(d); }
-};
 
 std::string NomFinal(const std::string& chemin)
 {
@@ -27,20 +24,16 @@ std::string NomFinal(const std::string& chemin)
 }
 
 // Last component of a symlink's target; empty when it is not a link.
-std::string CibleLien(const std::string& lien)
+std::string NomCible(const std::string& lien)
 {
-    char tampon[PATH_MAX];
-    const ssize_t n = readlink(lien.c_str(), tampon, sizeof tampon - 1);
-    if (n <= 0)
-        return {};
-    return NomFinal(std::string(tampon, static_cast<size_t>(n)));
+    return NomFinal(CibleLien(lien));
 }
 
 // Kernel driver of the tty's device. A USB interface may carry the driver one level up.
 std::string PiloteDuPort(const std::string& dossierTty)
 {
     const std::string appareil = dossierTty + "/device";
-    std::string pilote = CibleLien(appareil + "/driver");
+    std::string pilote = NomCible(appareil + "/driver");
     if (!pilote.empty())
         return pilote;
     std::unique_ptr<char, decltype(&std::free)> reel(realpath(appareil.c_str(), nullptr), &std::free);
@@ -50,7 +43,7 @@ std::string PiloteDuPort(const std::string& dossierTty)
     const size_t barre = chemin.find_last_of('/');
     if (barre == std::string::npos || barre == 0)
         return {};
-    return CibleLien(chemin.substr(0, barre) + "/driver");
+    return NomCible(chemin.substr(0, barre) + "/driver");
 }
 
 // A legacy 8250 slot without a UART behind it reports type 0. Only a regular file is read, and
@@ -109,7 +102,7 @@ LecturePorts SourceSysfs::Lire(std::vector<ValeurPort>& valeurs)
 {
     valeurs.clear();
     errno = 0;
-    std::unique_ptr<DIR, FermeDossier> dossier(opendir(DossierClasse.c_str()));
+    Dossier dossier(opendir(DossierClasse.c_str()));
     if (!dossier)
         return errno == ENOENT ? LecturePorts::CleAbsente : LecturePorts::DescriptionIllisible;
 

@@ -5,8 +5,10 @@
 #include <utility>
 
 #include "link/protocole.h"
+#include "sim/temps_appareil.h"
 
 using namespace protocole;
+using namespace temps_appareil;
 
 namespace {
 
@@ -71,9 +73,14 @@ void Appareil::Servir(LigneAppareil& ligne) {
     ligne_ = &ligne;
     for (;;) {
         unsigned char octet = 0;
+        auRepos_ = true;
         const Reception r = Recevoir(octet, -1);
+        auRepos_ = false;
         if (r == Reception::Fermee) break;
-        if (r == Reception::Octet) Traiter(octet);
+        if (r == Reception::Octet) {
+            Traiter(octet);
+            Parasiter();
+        }
     }
     ligne_ = nullptr;
     if (fichierTrace_.is_open()) fichierTrace_.flush();
@@ -196,6 +203,15 @@ Appareil::Saisie Appareil::LireParametre(unsigned char& valeur, const char* comm
     if (fort < 0 || faible < 0) return Saisie::Invalide;
     valeur = static_cast<unsigned char>(fort * 16 + faible);
     return Saisie::Ok;
+}
+
+// A byte nobody asked for, once, after the answer to the chosen command.
+void Appareil::Parasiter() {
+    const FautesAppareil& f = options_.fautes;
+    if (parasiteEnvoye_ || f.parasiteApres == 0 || commandesRecues_ != f.parasiteApres) return;
+    parasiteEnvoye_ = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(f.retardParasiteMs));
+    Repondre(f.octetParasite);
 }
 
 void Appareil::Noter(bool versAppareil, unsigned char octet) {
@@ -482,13 +498,7 @@ void Appareil::ChangerVitesse() {
     std::this_thread::sleep_for(retard);
     Repondre(ACQUIT);
     std::this_thread::sleep_for(retard);
-    // The stray byte goes in the same write as the answer, so it is already waiting when the
-    // PC has read the answer.
-    const bool parasite = fautive && options_.fautes.octetParasite && !parasiteEnvoye_;
-    parasiteEnvoye_ = parasiteEnvoye_ || parasite;
-    const unsigned char fin[2] = {ACQUIT, ACQUIT};
-    Cadencer();
-    Emettre(fin, parasite ? 2 : 1);
+    Repondre(ACQUIT);
     std::lock_guard<std::mutex> verrou(verrou_);
     vitesse_ = bauds;
 }
@@ -502,7 +512,6 @@ void Appareil::TerminerProgrammation() {
         Repondre(REP_REJET);
         return;
     }
-    if (parasiteEnvoye_) return;  // the stray byte stood in for this answer
     Cadencer();
     {
         std::lock_guard<std::mutex> verrou(verrou_);

@@ -2,6 +2,7 @@
 // Driven by one thread through Servir(); every getter may be called from any other thread.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <fstream>
@@ -26,6 +27,7 @@ public:
     std::vector<std::string> Anomalies() const;
     bool Connecte() const;
     int VitesseCourante() const;
+    bool AuRepos() const { return auRepos_; }
 
 private:
     enum class Reception { Octet, Delai, Fermee, Brouille };
@@ -57,6 +59,7 @@ private:
     void ChangerVitesse();
     void TerminerProgrammation();
     void AuRevoir();
+    void Parasiter();
     bool Fautive(unsigned char commande) const;
     bool NonHex(unsigned char commande, unsigned adresse = 0) const;
 
@@ -69,6 +72,7 @@ private:
     std::chrono::steady_clock::time_point occupeJusqua_{};  // busy erasing or writing until then
     const char* travail_ = "";                               // what keeps it busy
     bool parasiteEnvoye_ = false;
+    std::atomic<bool> auRepos_{false};  // in Servir's wait for a command
 
     mutable std::mutex verrou_;  // guards everything below
     std::vector<std::uint8_t> programme_;

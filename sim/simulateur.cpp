@@ -71,3 +71,4 @@ std::vector<OctetTrace> Simulateur::Trace() const { return etat_->appareil.Trace
 std::vector<std::string> Simulateur::Anomalies() const { return etat_->appareil.Anomalies(); }
 bool Simulateur::Connecte() const { return etat_->appareil.Connecte(); }
 int Simulateur::VitesseCourante() const { return etat_->appareil.VitesseCourante(); }
+bool Simulateur::AuRepos() const { return etat_->appareil.AuRepos(); }

@@ -24,15 +24,19 @@ struct FautesAppareil {
     unsigned char commandeFautive = 0;
     unsigned char octetFautif = 0x00;
     int raccrocherApresBlocs = 0;       // close the master once the Nth block is acked; 0 never
-    // The change to this rate (bit/s) goes wrong as the next two say; 0 for none.
+    // Each byte of the answer to the change to this rate (bit/s) comes retardVitesseMs late;
+    // 0 for none.
     int vitesseFautive = 0;
-    int retardVitesseMs = 0;            // each byte of its answer comes this much late
-    bool octetParasite = false;         // once, one ACQUIT too many after its answer;
-                                        // CMD_TERMINER then goes unanswered
+    int retardVitesseMs = 0;
     // The last character of this read's reply is 'L', no hex digit: CMD_LIRE_MODELE,
     // CMD_LIRE_VARIANTE, or CMD_LIRE_EEPROM at adresseNonHex; 0 for none.
     unsigned char lectureNonHex = 0;
     unsigned adresseNonHex = 0;
+    // Once, octetParasite goes retardParasiteMs after the answer to the Nth command (1-based),
+    // whatever the PC sends meanwhile; parasiteApres 0 for none.
+    int parasiteApres = 0;
+    unsigned char octetParasite = 0;
+    int retardParasiteMs = 0;
 };
 
 struct OptionsSimulateur {
@@ -80,6 +84,8 @@ public:
     std::vector<std::string> Anomalies() const;
     bool Connecte() const;
     int VitesseCourante() const;  // bit/s the device listens at
+    // Waiting for the PC's next command, with no exchange under way.
+    bool AuRepos() const;
 
 private:
     struct Etat;

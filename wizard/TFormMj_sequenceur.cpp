@@ -218,17 +218,13 @@ void TFormMj::EtapeVerification()
     }
 }
 
-// A device without a valid language gets the user's. A failed read writes nothing: the value
-// it left is no reading of the device.
+// A device without a valid language gets the user's. A byte that cannot be read is no reading
+// of the device: nothing is written, and the update goes on to its end, which the device still
+// has to acknowledge.
 void TFormMj::EtapeLangue()
 {
     unsigned valeur = 0;
-    const int lu = Com.LireEeprom(protocole::EEPROM_LANGUE, &valeur);
-    if (lu != 0) {
-        EchecTransmission(lu);
-        return;
-    }
-    if (valeur >= 2) {
+    if (Com.LireEeprom(protocole::EEPROM_LANGUE, &valeur) == 0 && valeur >= 2) {
         if (const int ecrit = Com.EcrireEeprom(protocole::EEPROM_LANGUE, Language)) {
             EchecTransmission(ecrit);
             return;

@@ -94,6 +94,13 @@ bool BancReel::AttendreEtape(int etape, int delaiMs)
     return AttendreQue([&] { return fenetre->Step == etape; }, delaiMs);
 }
 
+bool BancReel::AttendreRepos()
+{
+    const bool repos = AttendreQue([&] { return appareil->AuRepos(); }, 5000);
+    QCoreApplication::processEvents();
+    return repos;
+}
+
 int BancReel::DemandesConnexion() const
 {
     int demandes = 0;

@@ -41,6 +41,9 @@ struct BancReel {
     // Runs the event loop until the condition holds or the delay has passed.
     bool AttendreQue(const std::function<bool()>& condition, int delaiMs);
     bool AttendreEtape(int etape, int delaiMs);
+    // Runs the event loop until the device waits for a command, then handles what is pending:
+    // without the device the wizard has nothing more to do. False when it stayed busy.
+    bool AttendreRepos();
 
     int DemandesConnexion() const;  // connection requests the device has received
     void Cliquer(const char* bouton);

@@ -53,6 +53,7 @@ protected:
         EXPECT_NE(Erreurs.find("f.hex:" + std::to_string(ligne) + ": "), std::string::npos) << Erreurs;
         EXPECT_NE(Erreurs.find(mots), std::string::npos) << Erreurs;
         EXPECT_FALSE(fs::exists(Sortie));
+        EXPECT_FALSE(fs::exists(Sortie.string() + ".tmp"));
     }
 
     fs::path Dossier;
@@ -113,6 +114,14 @@ TEST_F(OutilImage, MissingEndOrTooManyRecords) {
     for (int i = 1; i < CAPACITE_TABLE; ++i) plein += L(0x800 + 4 * i);
     EXPECT_EQ(Lancer(plein + FIN), 0) << Erreurs;
     Refus(plein + L(0x800 + 4 * CAPACITE_TABLE) + FIN, CAPACITE_TABLE + 1, "more than 10000 records");
+}
+
+// A folder given for the file: named, with an exit status of 1 rather than an abort.
+TEST_F(OutilImage, AFolderIsNamedAndNothingIsWritten) {
+    fs::create_directory(Dossier / "f.hex");
+    EXPECT_EQ(Lancer(""), 1 << 8) << Erreurs;
+    EXPECT_NE(Erreurs.find((Dossier / "f.hex").string() + ": cannot read the file"), std::string::npos) << Erreurs;
+    EXPECT_FALSE(fs::exists(Sortie));
 }
 
 }  // namespace

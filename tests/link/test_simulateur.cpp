@@ -207,11 +207,48 @@ TEST(AppareilFautif, UnAppareilDebrancheEnCoursDeTransfertEstSignaleAussitot) {
     EXPECT_EQ(lien->EstConnecte(), 0);
 }
 
-// Every rate of the rate table, those termios has no constant for included: both ends move,
-// and the next exchange goes through at the new rate.
-class ChangementDeVitesse : public ::testing::TestWithParam<int> {};
+// The return to 9600 answered too late, or followed 20 ms later by a stray acknowledge while
+// the device answers 0x91 with something else: the end of programming is not confirmed.
+struct CasFin {
+    const char* nom;
+    int retardVitesseMs;
+    int retardParasiteMs;  // < 0: no stray byte
+};
 
-TEST_P(ChangementDeVitesse, LesDeuxBoutsSuivent) {
+class FinDeProgrammation : public ::testing::TestWithParam<CasFin> {};
+
+TEST_P(FinDeProgrammation, SeulSonAcquitLaConfirme) {
+    const CasFin cas = GetParam();
+    OptionsSimulateur options;
+    options.rapide = true;
+    options.fautes.vitesseFautive = 9600;
+    options.fautes.retardVitesseMs = cas.retardVitesseMs;
+    options.fautes.commandeFautive = 0x91;
+    options.fautes.octetFautif = 0x15;
+    if (cas.retardParasiteMs >= 0) {
+        options.fautes.parasiteApres = 4;  // connection, programming, prepare, rate change
+        options.fautes.octetParasite = 0x84;
+        options.fautes.retardParasiteMs = cas.retardParasiteMs;
+    }
+    Simulateur sim(options);
+    ASSERT_TRUE(sim.Demarrer());
+    auto lien = LienVersSimulateur(sim);
+    ASSERT_EQ(lien->Connecter(1), 0);
+    ASSERT_EQ(lien->EntrerProgrammation(), 0);
+    ASSERT_EQ(lien->PreparerEcriture(), 0);
+    EXPECT_NE(lien->TerminerProgrammation(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Retour9600, FinDeProgrammation,
+                         ::testing::Values(CasFin{"reponse_tardive", 1500, -1},
+                                           CasFin{"parasite_20ms", 0, 20}),
+                         [](const ::testing::TestParamInfo<CasFin>& info) {
+                             return std::string(info.param.nom);
+                         });
+
+// Every rate of the rate table, those termios has no constant for included, one after the
+// other on one connection: both ends move, and the next exchange goes through at the new rate.
+TEST(ChangementDeVitesse, LesDeuxBoutsSuivent) {
     OptionsSimulateur options;
     options.rapide = true;
     Simulateur sim(options);
@@ -219,12 +256,11 @@ TEST_P(ChangementDeVitesse, LesDeuxBoutsSuivent) {
     auto lien = LienVersSimulateur(sim);
     unsigned variante = 0;
     ASSERT_EQ(lien->Connecter(1), 0);
-    ASSERT_EQ(lien->ChangerVitesse(GetParam()), 0);
-    EXPECT_EQ(sim.VitesseCourante(), GetParam());
-    EXPECT_EQ(lien->LireVariante(&variante), 0);
+    for (int bauds : {4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000}) {
+        SCOPED_TRACE(bauds);
+        ASSERT_EQ(lien->ChangerVitesse(bauds), 0);
+        EXPECT_EQ(lien->LireVariante(&variante), 0);
+        EXPECT_EQ(sim.VitesseCourante(), bauds);
+    }
     for (const std::string& a : sim.Anomalies()) ADD_FAILURE() << a;
 }
-
-INSTANTIATE_TEST_SUITE_P(TableDesVitesses, ChangementDeVitesse,
-                         ::testing::Values(4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200,
-                                           128000, 256000));

@@ -9,6 +9,7 @@
 
 #include "link/protocole.h"
 #include "sim/simulateur.h"
+#include "sim/temps_appareil.h"
 #include "tests/sim/pair_pc.h"
 
 class AppareilTest : public ::testing::Test {
@@ -45,7 +46,7 @@ protected:
         ASSERT_EQ(Echanger(protocole::CMD_CONNEXION), protocole::REP_CONNECTE);
         ASSERT_EQ(Echanger(protocole::CMD_PROGRAMMATION), protocole::ACQUIT);
         ASSERT_EQ(Echanger(protocole::CMD_PREPARER), protocole::ACQUIT);
-        LaisserTravailler(protocole::DUREE_EFFACEMENT_MS);
+        LaisserTravailler(temps_appareil::DUREE_EFFACEMENT_MS);
     }
 
     std::unique_ptr<Simulateur> simulateur_;

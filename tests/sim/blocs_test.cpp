@@ -4,6 +4,7 @@
 #include <algorithm>
 
 using namespace protocole;
+using namespace temps_appareil;
 
 namespace {
 

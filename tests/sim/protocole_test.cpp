@@ -4,6 +4,7 @@
 #include <functional>
 
 using namespace protocole;
+using namespace temps_appareil;
 
 namespace {
 

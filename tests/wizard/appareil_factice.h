@@ -26,10 +26,19 @@ struct EtatAppareil {
     int eepromIllisible = -1;   // a read of this EEPROM address gets no answer
     int eepromRefusee = -1;     // a write to this EEPROM address is rejected
     bool terminaisonRefusee = false;
+    // This read's reply ends in 'L', no hex digit: CMD_LIRE_MODELE, CMD_LIRE_VARIANTE, or
+    // CMD_LIRE_EEPROM at adresseNonHex; 0 for none.
+    unsigned char lectureNonHex = 0;
+    int adresseNonHex = -1;
+    // A stray byte behind the answer to the Nth command, already waiting when the PC has read
+    // the answer; 0 never.
+    int parasiteApres = 0;
+    unsigned char octetParasite = '1';
     std::string chemin;  // the device file the line names
 
     // What it saw.
     bool portOuvert = false;
+    bool connecte = false;  // between its REP_CONNECTE and the farewell or the end of programming
     int commandes = 0;
     int connexions = 0;  // connection requests
     int blocs = 0;       // blocks accepted
@@ -145,9 +154,22 @@ private:
         EtatAppareil& e = *Etat;
         if (!e.allume || (e.silencieuxDepuis > 0 && e.commandes >= e.silencieuxDepuis))
             return;
+        Repondre();
+        if (Commande == e.lectureNonHex && !Reponses.empty()
+            && (Commande != CMD_LIRE_EEPROM || Octet(0) * 256 + Octet(1) == e.adresseNonHex))
+            Reponses.back() = 'L';
+        if (e.commandes == e.parasiteApres)
+            Reponses.push_back(e.octetParasite);
+    }
+
+    void Repondre()
+    {
+        using namespace protocole;
+        EtatAppareil& e = *Etat;
         switch (Commande) {
         case CMD_CONNEXION:
             ++e.connexions;
+            e.connecte = true;
             Reponses.push_back(REP_CONNECTE);
             break;
         case CMD_LIRE_MODELE:
@@ -188,9 +210,14 @@ private:
             Reponses.push_back(ACQUIT);
             break;
         case CMD_TERMINER:
+            e.connecte = e.connecte && e.terminaisonRefusee;
             Reponses.push_back(e.terminaisonRefusee ? REP_REJET : ACQUIT);
             break;
-        default:  // programming, prepare, farewell
+        case CMD_AU_REVOIR:
+            e.connecte = false;
+            Reponses.push_back(ACQUIT);
+            break;
+        default:  // programming, prepare
             Reponses.push_back(ACQUIT);
             break;
         }

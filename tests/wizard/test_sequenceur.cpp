@@ -28,6 +28,7 @@ struct QuestionPosee {
     bool timerActif;
     bool portOuvert;
     int etape;
+    bool appareilConnecte;
 };
 
 // Counts the close requests the window receives.
@@ -57,7 +58,8 @@ struct Banc {
         ServicesFormMj services;
         services.ligne = std::make_unique<LigneAppareilFactice>(appareil);
         services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte) {
-            questions.push_back({genre, boutons, texte, Timer()->isActive(), appareil->portOuvert, fenetre->Step});
+            questions.push_back({genre, boutons, texte, Timer()->isActive(), appareil->portOuvert, fenetre->Step,
+                                 appareil->connecte});
             if (pendantQuestion)
                 pendantQuestion();
             return reponse;
@@ -160,28 +162,33 @@ TEST(Notices, UnTopPendantUneQuestionNeFaitRien)
 
 // ---- the checks of step 7 ----
 
-struct CasVersion {
-    unsigned majeur, mineur, revision;
-    const char* question;  // empty: programmed
+// Each device either goes on to the transfer, or gets exactly one question, the right one,
+// before any byte of the image is sent and with the device released first.
+struct CasVerification {
+    const char* nom;
+    std::function<void(EtatAppareil&)> appareil;
+    const char* question;  // the question starts with this; empty: programmed
+    GenreQuestion genre;
 };
 
-void PrintTo(const CasVersion& cas, std::ostream* sortie)
+void PrintTo(const CasVerification& cas, std::ostream* sortie)
 {
-    *sortie << cas.majeur << '.' << cas.mineur << '.' << cas.revision;
+    *sortie << cas.nom;
 }
 
-class RegleVersion : public ::testing::TestWithParam<CasVersion> {};
+class Verifications : public ::testing::TestWithParam<CasVerification> {};
 
-TEST_P(RegleVersion, AccepteJusquaLaVersionDeLaMiseAJour)
+TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
 {
-    const CasVersion cas = GetParam();
+    const CasVerification& cas = GetParam();
     Banc b;
-    b.appareil->Identite(cas.majeur, cas.mineur, cas.revision, 0);
+    cas.appareil(*b.appareil);
     b.Lancer();
     ASSERT_TRUE(b.TopsJusqua([&] { return !b.questions.empty() || b.fenetre->Step == 8; }, 200));
     b.TopsJusqua([] { return false; }, 20);  // a few more ticks: nothing asks twice
     if (*cas.question == '\0') {
-        EXPECT_TRUE(b.questions.empty());
+        for (const QuestionPosee& q : b.questions)
+            ADD_FAILURE() << q.texte.toStdString();
         EXPECT_GE(b.fenetre->Step, 8);
         EXPECT_GT(b.appareil->blocs, 0);
         EXPECT_EQ(b.Label("LabelLigne3")->text(), QStringLiteral(" "));
@@ -191,19 +198,58 @@ TEST_P(RegleVersion, AccepteJusquaLaVersionDeLaMiseAJour)
     const QuestionPosee& q = b.questions[0];
     EXPECT_TRUE(q.texte.startsWith(U(cas.question))) << q.texte.toStdString();
     EXPECT_EQ(q.boutons, BoutonsQuestion::OuiNon);
-    EXPECT_EQ(q.genre, cas.majeur >= 2 ? GenreQuestion::Information : GenreQuestion::Erreur);
+    EXPECT_EQ(q.genre, cas.genre);
+    EXPECT_EQ(q.etape, 7);
+    EXPECT_FALSE(q.portOuvert);
+    EXPECT_FALSE(q.appareilConnecte) << "the farewell goes before the question";
     EXPECT_EQ(b.appareil->blocs, 0);
-    EXPECT_EQ(b.fenetre->Step, 5);
+    EXPECT_EQ(b.fenetre->Step, 5) << "Yes waits for another device";
 }
 
+CasVerification Version(const char* nom, unsigned majeur, unsigned mineur, unsigned revision,
+                        const char* question = "", GenreQuestion genre = GenreQuestion::Information)
+{
+    return {nom, [=](EtatAppareil& e) { e.Identite(majeur, mineur, revision, 0); }, question, genre};
+}
+
+// A reply that is no hex pair: what it would decode to is no reading of the device.
+CasVerification NonHex(const char* nom, unsigned char lecture, int adresse = -1)
+{
+    return {nom, [=](EtatAppareil& e) { e.lectureNonHex = lecture; e.adresseNonHex = adresse; },
+            "Un Problème de transmission s'est produit.", GenreQuestion::Erreur};
+}
+
+// A stray hex digit behind the Nth command's answer is no part of the next query's value.
+CasVerification Parasite(const char* nom, int commande)
+{
+    return {nom, [=](EtatAppareil& e) { e.parasiteApres = commande; }, "", GenreQuestion::Information};
+}
+
+const char* const PLUS_RECENTE = "Votre Zantrel a une mise à jour plus récente.";
+const char* const INCOMPATIBLE = "L'appareil Zantrel ne peut pas être mis à jour. \n";
+const char* const VARIANTE = "L'appareil n'est pas pour cette version de la mise à jour.";
+
 INSTANTIATE_TEST_SUITE_P(
-    Versions, RegleVersion,
-    ::testing::Values(CasVersion{2, 0, 0, ""}, CasVersion{3, 7, 255, ""}, CasVersion{3, 8, 0, ""},
-                      CasVersion{2, 255, 255, ""}, CasVersion{3, 8, 1, "Votre Zantrel a déjà cette mise à jour."},
-                      CasVersion{3, 9, 0, "Votre Zantrel a une mise à jour plus récente."},
-                      CasVersion{4, 0, 0, "Votre Zantrel a une mise à jour plus récente."},
-                      CasVersion{1, 9, 0, "L'appareil Zantrel ne peut pas être mis à jour."},
-                      CasVersion{0, 0, 0, "L'appareil Zantrel ne peut pas être mis à jour."}));
+    Appareils, Verifications,
+    ::testing::Values(
+        Version("v2_0_0", 2, 0, 0), Version("v3_7_255", 3, 7, 255), Version("v3_8_0", 3, 8, 0),
+        Version("v2_255_255", 2, 255, 255),
+        Version("v3_8_1", 3, 8, 1, "Votre Zantrel a déjà cette mise à jour."),
+        Version("v3_9_0", 3, 9, 0, PLUS_RECENTE), Version("v4_0_0", 4, 0, 0, PLUS_RECENTE),
+        Version("v1_9_0", 1, 9, 0, INCOMPATIBLE, GenreQuestion::Erreur),
+        Version("v0_0_0", 0, 0, 0, INCOMPATIBLE, GenreQuestion::Erreur),
+        CasVerification{"modele", [](EtatAppareil& e) { e.modele = "P08"; },
+                        "L'appareil n'est pas un appareil (Zantrel)", GenreQuestion::Erreur},
+        CasVerification{"variante0", [](EtatAppareil& e) { e.variante = 0; }, VARIANTE, GenreQuestion::Erreur},
+        CasVerification{"variante2", [](EtatAppareil& e) { e.variante = 2; }, VARIANTE, GenreQuestion::Erreur},
+        NonHex("modele_non_hex", protocole::CMD_LIRE_MODELE),
+        NonHex("variante_non_hex", protocole::CMD_LIRE_VARIANTE),
+        NonHex("numero_serie_non_hex", protocole::CMD_LIRE_EEPROM, protocole::EEPROM_NUMERO_SERIE + 1),
+        NonHex("version_non_hex", protocole::CMD_LIRE_EEPROM, protocole::EEPROM_MAJEUR),
+        // Commands: 1 connection, 2 model, 3 variant, 4 to 7 serial number, 8 major version.
+        Parasite("parasite_apres_modele", 2), Parasite("parasite_apres_variante", 3),
+        Parasite("parasite_apres_version", 8)),
+    [](const ::testing::TestParamInfo<CasVerification>& info) { return std::string(info.param.nom); });
 
 TEST(Verification, LesQuestionsDeRefusEnEntier)
 {
@@ -334,6 +380,22 @@ TEST(Questions, LEtape6AbandonneApresVingtEssais)
     EXPECT_EQ(b.appareil->commandes, 20);
 }
 
+// Cancel on page 6: back to page 5, and the ticks make no further attempt.
+TEST(Questions, AnnulerSurLaPage6ArreteLesEssais)
+{
+    Banc b;
+    b.appareil->allume = false;
+    b.Lancer();
+    b.fenetre->TimerGestionSerieTimer();
+    ASSERT_EQ(b.appareil->commandes, 1);
+    b.fenetre->ButtonPrecedantClick();
+    ASSERT_EQ(b.fenetre->Step, 5);
+    b.TopsJusqua([] { return false; }, 30);
+    EXPECT_EQ(b.appareil->commandes, 1);
+    EXPECT_EQ(b.Timer()->interval(), 100);
+    EXPECT_TRUE(b.questions.empty());
+}
+
 // A port that could not be opened: the box says why, in the wizard's language; a failure of
 // another kind adds nothing.
 TEST(Questions, LEchecDOuvertureDitPourquoi)
@@ -408,6 +470,53 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     b.fenetre->TimerGestionSerieTimer();
     EXPECT_EQ(b.fenetre->Step, 12);
     EXPECT_TRUE(b.questions.empty());
+    const int commandes = b.appareil->commandes;
+    b.TopsJusqua([] { return false; }, 10);
+    EXPECT_EQ(b.appareil->commandes, commandes) << "the device saw nothing more";
+
+    // Yes: the next device, from the first record again.
+    *b.appareil = EtatAppareil();
+    b.fenetre->ButtonPrecedantClick();
+    ASSERT_EQ(b.fenetre->Step, 5);
+    EXPECT_EQ(b.Timer()->interval(), 1000);
+    b.fenetre->ButtonSuivantClick();
+    ASSERT_TRUE(b.TopsJusquaEtape(12));
+    EXPECT_EQ(b.appareil->blocs, 1146);
+    EXPECT_TRUE(b.questions.empty());
+}
+
+// Step 10: a language of 0 or 1 is kept, anything from 2 up takes the user's, and a byte that
+// cannot be read is left alone; the update ends on page 12 all the same.
+TEST(MiseAJour, LOctetDeLangue)
+{
+    using protocole::EEPROM_LANGUE;
+    const struct {
+        const char* nom;
+        unsigned avant, langue;
+        std::function<void(EtatAppareil&)> faute;
+        unsigned apres;
+    } cas[] = {
+        {"English kept", 1, 0, nullptr, 1},
+        {"2 takes French", 2, 0, nullptr, 0},
+        {"255 takes English", 255, 1, nullptr, 1},
+        {"garbled", 2, 1, [](EtatAppareil& e) { e.lectureNonHex = protocole::CMD_LIRE_EEPROM; e.adresseNonHex = EEPROM_LANGUE; }, 2},
+        {"unanswered", 2, 1, [](EtatAppareil& e) { e.eepromIllisible = EEPROM_LANGUE; }, 2},
+    };
+    for (const auto& c : cas) {
+        Banc b;
+        b.fenetre->SetLanguage(int(c.langue));
+        b.appareil->Identite(3, 7, 0, c.avant);
+        if (c.faute)
+            c.faute(*b.appareil);
+        b.Lancer();
+        ASSERT_TRUE(b.TopsJusquaEtape(12)) << c.nom << ": stopped at step " << b.fenetre->Step;
+        EXPECT_TRUE(b.questions.empty()) << c.nom;
+        EXPECT_EQ(b.appareil->eeprom[EEPROM_LANGUE], c.apres) << c.nom;
+        if (c.avant == c.apres) {
+            for (const auto& e : b.appareil->ecrituresEeprom)
+                EXPECT_NE(e.first, EEPROM_LANGUE) << c.nom << ": nothing written";
+        }
+    }
 }
 
 // Any write refused from the first block to the end of programming stops the update with the
@@ -418,7 +527,6 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         {"block", [](EtatAppareil& e) { e.blocRefuse = 600; }},
         {"version", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_MINEUR; }},
         {"language byte", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_LANGUE; }},
-        {"language read", [](EtatAppareil& e) { e.eepromIllisible = protocole::EEPROM_LANGUE; }},
         {"end of programming", [](EtatAppareil& e) { e.terminaisonRefusee = true; }},
     };
     for (const auto& [nom, faute] : fautes) {
@@ -437,9 +545,8 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         if (std::string(nom) == "block") {
             EXPECT_EQ(b.appareil->blocs, 599);
         }
-        if (std::string(nom) == "language read") {
-            for (const auto& e : b.appareil->ecrituresEeprom)
-                EXPECT_NE(e.first, protocole::EEPROM_LANGUE) << "nothing written on a failed read";
+        if (std::string(nom) == "end of programming") {
+            EXPECT_EQ(b.questions[0].etape, 11);
         }
     }
 }

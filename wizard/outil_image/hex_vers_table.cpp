@@ -6,10 +6,12 @@
 // fault is caught here instead, and the build stops with the line named: bad syntax, and data
 // that the walk would write wrong or not at all.
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,8 @@
 #include "wizard/parcours_image.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr std::size_t CARACTERES_MAX = LARGEUR_ENREGISTREMENT - 1;  // the slot keeps its NUL
 constexpr std::size_t CARACTERES_MIN = 11;                          // ":LLAAAATTCC"
@@ -225,6 +229,20 @@ std::string Table(const std::vector<std::string>& records, const std::string& or
     return out.str();
 }
 
+// The whole file; false with errno set when it cannot be read (a folder, no permission...).
+bool LireFichier(const std::string& chemin, std::string& contenu) {
+    std::FILE* f = std::fopen(chemin.c_str(), "rb");
+    if (f == nullptr) return false;
+    char tampon[65536];
+    std::size_t lus = 0;
+    while ((lus = std::fread(tampon, 1, sizeof tampon, f)) > 0) contenu.append(tampon, lus);
+    const bool lu = std::ferror(f) == 0;
+    const int erreur = errno;
+    std::fclose(f);
+    errno = erreur;
+    return lu;
+}
+
 std::string NomSeul(const std::string& chemin) {
     const std::size_t barre = chemin.find_last_of("/\\");
     return barre == std::string::npos ? chemin : chemin.substr(barre + 1);
@@ -240,13 +258,12 @@ int main(int argc, char** argv) {
     const std::string entree = argv[1];
     const std::string sortie = argv[2];
 
-    std::ifstream fichier(entree, std::ios::binary);
-    if (!fichier) {
-        std::fprintf(stderr, "hex_vers_table: %s: cannot open the file\n", entree.c_str());
+    std::string contenu;
+    if (!LireFichier(entree, contenu)) {
+        std::fprintf(stderr, "hex_vers_table: %s: cannot read the file: %s\n", entree.c_str(),
+                     std::strerror(errno));
         return 1;
     }
-    const std::string contenu((std::istreambuf_iterator<char>(fichier)),
-                              std::istreambuf_iterator<char>());
 
     std::vector<std::string> records;
     Refus refus;
@@ -256,12 +273,17 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // Written aside, then renamed into place: an interrupted build leaves no half table that
+    // looks up to date.
     const std::string texte = Table(records, NomSeul(entree));
-    std::ofstream cpp(sortie, std::ios::binary | std::ios::trunc);
+    const std::string provisoire = sortie + ".tmp";
+    std::ofstream cpp(provisoire, std::ios::binary | std::ios::trunc);
     cpp << texte;
     cpp.close();
-    if (!cpp) {
-        std::remove(sortie.c_str());  // a half-written table must not look up to date
+    std::error_code erreur;
+    if (cpp) fs::rename(provisoire, sortie, erreur);
+    if (!cpp || erreur) {
+        fs::remove(provisoire, erreur);
         std::fprintf(stderr, "hex_vers_table: %s: cannot write the file\n", sortie.c_str());
         return 1;
     }
