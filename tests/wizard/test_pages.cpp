@@ -1,6 +1,8 @@
 // The wizard's pages and the moves between them, through the buttons and the window's operations.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -104,6 +106,59 @@ TEST(FenetreAssistant, DispositionDeLaFenetre)
     } while (courant != premier);
     EXPECT_EQ(chaine.join(QLatin1Char(' ')).toStdString(),
               "ButtonQuitter ButtonPrecedant ButtonSuivant ButtonAPropos ComboBoxLangueSel");
+}
+
+// Above a scale of 1 the pictures are their drawings at twice the size; ctest runs this at 1 and 2.
+TEST(FenetreAssistant, LesImagesSuiventLEchelleDeLEcran)
+{
+    Assistant a;
+    const qreal echelle = a.fenetre->devicePixelRatioF();
+    EXPECT_EQ(echelle, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
+    const struct { const char* nom; QSize taille; } images[] = {{"Image1", {330, 53}}, {"ImageConnectAppareilaPC", {362, 193}}};
+    for (const auto& i : images) {
+        const QPixmap image = a.Label(i.nom)->pixmap();
+        EXPECT_EQ(image.devicePixelRatio(), echelle > 1.0 ? 2.0 : 1.0) << i.nom;
+        EXPECT_EQ(image.deviceIndependentSize().toSize(), i.taille) << i.nom;
+    }
+    const QList<QSize> tailles = a.fenetre->windowIcon().availableSizes();
+    for (int cote : {16, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(tailles.contains(QSize(cote, cote))) << "window icon at " << cote;
+}
+
+// What a screen reader finds of the pictures, the bar and the counter, in the wizard's language.
+TEST(FenetreAssistant, LeLecteurDEcranNommeImagesBarreEtCompteur)
+{
+    const struct { int langue; const char* textes[6]; } cas[] = {
+        {0, {"Logo de Korvane", "Le logo du fabricant, Korvane, en lettres bleues sur fond blanc.",
+             "Branchement du Zantrel à l'ordinateur",
+             "Le Zantrel à gauche, relié par son cordon rouge à un ordinateur portable marqué PC, à droite.",
+             "Avancement de la mise à jour", "Étape de la mise à jour"}},
+        {1, {"Korvane logo", "The logo of the maker, Korvane, in blue letters on white.", "Connecting the Zantrel to the computer",
+             "The Zantrel on the left, joined by its red cable to a portable computer marked PC, on the right.",
+             "Update progress", "Update step"}},
+    };
+    const struct { const char* controle; QAccessible::Text genre; } lus[] = {
+        {"Image1", QAccessible::Name}, {"Image1", QAccessible::Description},
+        {"ImageConnectAppareilaPC", QAccessible::Name}, {"ImageConnectAppareilaPC", QAccessible::Description},
+        {"ProgressBarProgrammation", QAccessible::Name}, {"EditEtape", QAccessible::Name}};
+    Assistant a;
+    a.AllerA(4);
+    for (const auto& c : cas) {
+        a.fenetre->SetLanguage(c.langue);
+        for (int i = 0; i < 6; ++i) {
+            const QAccessibleInterface* lu = QAccessible::queryAccessibleInterface(a.Controle<QWidget>(lus[i].controle));
+            ASSERT_NE(lu, nullptr);
+            EXPECT_EQ(lu->text(lus[i].genre), U(c.textes[i])) << lus[i].controle;
+        }
+    }
+    // The bar counts records; the reader says how far the update is.
+    a.Barre()->setRange(0, 4633);
+    a.Barre()->setValue(650);
+    QAccessibleInterface* barre = QAccessible::queryAccessibleInterface(a.Barre());
+    EXPECT_EQ(barre->text(QAccessible::Value), QStringLiteral("14 %"));
+    ASSERT_NE(barre->valueInterface(), nullptr);
+    EXPECT_EQ(barre->valueInterface()->currentValue().toInt(), 14);
+    EXPECT_EQ(barre->valueInterface()->maximumValue().toInt(), 100);
 }
 
 struct PageAttendue {
@@ -450,9 +505,10 @@ TEST(BoutonsAssistant, APropos)
     EXPECT_TRUE(a.fenetre->findChildren<TFormAPropos*>().isEmpty());
 }
 
-// Enter goes forward wherever the focus is, and after each page the focus rests on the way
-// forward, never on Quit: a language chosen at the keyboard used to leave it there.
-TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
+// Enter presses the focused button, else the way forward; a held key's repeats do nothing.
+// After each page the focus rests on the way forward, never on Quit: a language chosen at the
+// keyboard used to leave it there.
+TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage)
 {
     Assistant a;
     a.ports->Brancher();
@@ -462,12 +518,25 @@ TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
     EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonSuivant"));
     a.Liste()->setFocus();
     QTest::keyClick(a.Liste(), Qt::Key_Down);  // English
-    // Keypad Enter; then Connection on page 5; then Cancel, with Next disabled, on page 6.
-    const struct { Qt::Key touche; int etape; const char* focus; } touches[] = {
-        {Qt::Key_Return, 2, "ButtonSuivant"}, {Qt::Key_Space, 3, "ButtonSuivant"}, {Qt::Key_Enter, 4, "ButtonSuivant"},
-        {Qt::Key_Return, 5, "ButtonSuivant"}, {Qt::Key_Return, 6, "ButtonPrecedant"}, {Qt::Key_Return, 6, "ButtonPrecedant"}};
+    // From the list, Enter is Next; keypad Enter too; Previous with the focus goes back; Connection
+    // on page 5; Cancel, which has the focus on page 6.
+    const struct { Qt::Key touche; bool repetee; const char* placer; int etape; const char* focus; } touches[] = {
+        {Qt::Key_Return, false, nullptr, 2, "ButtonSuivant"}, {Qt::Key_Space, false, nullptr, 3, "ButtonSuivant"},
+        {Qt::Key_Enter, false, nullptr, 4, "ButtonSuivant"}, {Qt::Key_Return, true, nullptr, 4, "ButtonSuivant"},
+        {Qt::Key_Return, false, "ButtonPrecedant", 3, "ButtonSuivant"}, {Qt::Key_Return, false, nullptr, 4, "ButtonSuivant"},
+        {Qt::Key_Return, false, nullptr, 5, "ButtonSuivant"}, {Qt::Key_Return, false, nullptr, 6, "ButtonPrecedant"},
+        {Qt::Key_Return, true, nullptr, 6, "ButtonPrecedant"}, {Qt::Key_Return, false, nullptr, 5, "ButtonSuivant"},
+        {Qt::Key_Return, false, nullptr, 6, "ButtonPrecedant"}};
     for (const auto& t : touches) {
-        QTest::keyClick(QApplication::focusWidget(), t.touche, t.touche == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        if (t.placer)
+            a.Bouton(t.placer)->setFocus();
+        QWidget* cible = QApplication::focusWidget();
+        if (t.repetee) {
+            QKeyEvent repetition(QEvent::KeyPress, t.touche, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(cible, &repetition);
+        } else {
+            QTest::keyClick(cible, t.touche, t.touche == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        }
         EXPECT_EQ(a.fenetre->Step, t.etape);
         EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), t.focus) << t.etape;
     }
@@ -481,6 +550,13 @@ TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
     EXPECT_EQ(QApplication::focusWidget(), a.fenetre.get());
     a.AllerA(12);
     EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonPrecedant"));
+
+    // Page 12: Enter on Yes leads to page 5; on Quit it ends.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(a.fenetre->Step, 5);
+    a.Bouton("ButtonQuitter")->setFocus();
+    QTest::keyClick(a.Bouton("ButtonQuitter"), Qt::Key_Return);
+    EXPECT_FALSE(a.fenetre->isVisible());
 }
 
 // The question boxes' buttons speak the wizard's language, and Escape answers No.
