@@ -5,10 +5,10 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QPalette>
 #include <QPixmap>
-#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
@@ -43,23 +43,23 @@ std::unique_ptr<Ui::FormMj> CreerControles(QWidget* fenetre)
     return controles;
 }
 
-// The layout's font at its pixel size; where the machine lacks the family, the system's
-// sans-serif stands in, at the same size, rather than whatever the font matcher picks.
 // A picture of the resources at the screen's scale: above 1, its drawing at twice the size, so
 // that the toolkit does not blow the plain one up.
 QPixmap ImageALEchelle(const QString& chemin, qreal echelle)
 {
     if (echelle > 1.0) {
         const int point = chemin.lastIndexOf(QLatin1Char('.'));
-        QPixmap double_(chemin.left(point) + QStringLiteral("@2x") + chemin.mid(point));
-        if (!double_.isNull()) {
-            double_.setDevicePixelRatio(2.0);
-            return double_;
+        QPixmap grande(chemin.left(point) + QStringLiteral("@2x") + chemin.mid(point));
+        if (!grande.isNull()) {
+            grande.setDevicePixelRatio(2.0);
+            return grande;
         }
     }
     return QPixmap(chemin);
 }
 
+// The layout's font at its pixel size; where the machine lacks the family, the system's
+// sans-serif stands in, at the same size, rather than whatever the font matcher picks.
 QFont PoliceFenetre(QFont police)
 {
     police.setPixelSize(PIXELS_POLICE);

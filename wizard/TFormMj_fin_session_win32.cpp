@@ -1,8 +1,8 @@
 // TFormMj: Windows asks every window before a log-out or shut-down; mid-update the answer is no,
 // with the reason the system shows beside the program.
-#include <windows.h>
-
 #include "wizard/TFormMj.h"
+
+#include <windows.h>
 
 bool TFormMj::nativeEvent(const QByteArray& genre, void* message, qintptr* resultat)
 {

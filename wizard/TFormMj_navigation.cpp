@@ -140,7 +140,7 @@ void TFormMj::keyPressEvent(QKeyEvent* evenement)
     if (evenement->isAutoRepeat())
         return;
     auto* bouton = qobject_cast<QPushButton*>(focusWidget());
-    if (!bouton || bouton->window() != this)
+    if (!bouton)
         bouton = Controles->ButtonSuivant;
     if (bouton->isVisibleTo(this) && bouton->isEnabled())
         bouton->click();

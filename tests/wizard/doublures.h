@@ -62,12 +62,8 @@ public:
     explicit VerrouFactice(std::shared_ptr<EtatVerrou> etat) : Etat(std::move(etat)) {}
     void Prendre(const std::string& qui, const std::string& pourquoi) override
     {
-        if (Etat->tenu)
-            return;
-        Etat->tenu = true;
-        ++Etat->prises;
-        Etat->qui = qui;
-        Etat->pourquoi = pourquoi;
+        if (!Etat->tenu)
+            *Etat = {true, Etat->prises + 1, qui, pourquoi};
     }
     void Relacher() override { Etat->tenu = false; }
     bool Tenu() const override { return Etat->tenu; }

@@ -128,37 +128,29 @@ TEST(FenetreAssistant, LesImagesSuiventLEchelleDeLEcran)
 // What a screen reader finds of the pictures, the bar and the counter, in the wizard's language.
 TEST(FenetreAssistant, LeLecteurDEcranNommeImagesBarreEtCompteur)
 {
-    const struct { int langue; const char* textes[6]; } cas[] = {
-        {0, {"Logo de Korvane", "Le logo du fabricant, Korvane, en lettres bleues sur fond blanc.",
-             "Branchement du Zantrel à l'ordinateur",
-             "Le Zantrel à gauche, relié par son cordon rouge à un ordinateur portable marqué PC, à droite.",
-             "Avancement de la mise à jour", "Étape de la mise à jour"}},
-        {1, {"Korvane logo", "The logo of the maker, Korvane, in blue letters on white.", "Connecting the Zantrel to the computer",
-             "The Zantrel on the left, joined by its red cable to a portable computer marked PC, on the right.",
-             "Update progress", "Update step"}},
-    };
-    const struct { const char* controle; QAccessible::Text genre; } lus[] = {
-        {"Image1", QAccessible::Name}, {"Image1", QAccessible::Description},
-        {"ImageConnectAppareilaPC", QAccessible::Name}, {"ImageConnectAppareilaPC", QAccessible::Description},
-        {"ProgressBarProgrammation", QAccessible::Name}, {"EditEtape", QAccessible::Name}};
+    const struct { const char* controle; QAccessible::Text genre; const char* textes[2]; } lus[] = {
+        {"Image1", QAccessible::Name, {"Logo de Korvane", "Korvane logo"}},
+        {"Image1", QAccessible::Description, {"Le logo du fabricant, Korvane, en lettres bleues sur fond blanc.",
+                                              "The logo of the maker, Korvane, in blue letters on white."}},
+        {"ImageConnectAppareilaPC", QAccessible::Name, {"Branchement du Zantrel à l'ordinateur", "Connecting the Zantrel to the computer"}},
+        {"ImageConnectAppareilaPC", QAccessible::Description,
+         {"Le Zantrel à gauche, relié par son cordon rouge à un ordinateur portable marqué PC, à droite.",
+          "The Zantrel on the left, joined by its red cable to a portable computer marked PC, on the right."}},
+        {"ProgressBarProgrammation", QAccessible::Name, {"Avancement de la mise à jour", "Update progress"}},
+        {"EditEtape", QAccessible::Name, {"Étape de la mise à jour", "Update step"}}};
     Assistant a;
     a.AllerA(4);
-    for (const auto& c : cas) {
-        a.fenetre->SetLanguage(c.langue);
-        for (int i = 0; i < 6; ++i) {
-            const QAccessibleInterface* lu = QAccessible::queryAccessibleInterface(a.Controle<QWidget>(lus[i].controle));
-            ASSERT_NE(lu, nullptr);
-            EXPECT_EQ(lu->text(lus[i].genre), U(c.textes[i])) << lus[i].controle;
-        }
+    for (int langue : {0, 1}) {
+        a.fenetre->SetLanguage(langue);
+        for (const auto& l : lus)
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(a.Controle<QWidget>(l.controle))->text(l.genre),
+                      U(l.textes[langue])) << l.controle;
     }
-    // The bar counts records; the reader says how far the update is.
     a.Barre()->setRange(0, 4633);
-    a.Barre()->setValue(650);
+    a.Barre()->setValue(650);  // records: the reader says how far the update is
     QAccessibleInterface* barre = QAccessible::queryAccessibleInterface(a.Barre());
     EXPECT_EQ(barre->text(QAccessible::Value), QStringLiteral("14 %"));
-    ASSERT_NE(barre->valueInterface(), nullptr);
     EXPECT_EQ(barre->valueInterface()->currentValue().toInt(), 14);
-    EXPECT_EQ(barre->valueInterface()->maximumValue().toInt(), 100);
 }
 
 struct PageAttendue {
