@@ -30,11 +30,10 @@ string(SUBSTRING ${ZANTREL_DATE_VERSION} 0 4 ZANTREL_ANNEE)
 execute_process(COMMAND date -R -u -d "${ZANTREL_DATE_VERSION} 12:00 UTC"
                 OUTPUT_VARIABLE ZANTREL_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 
-# The device's USB-to-serial bridge, as udev writes its id and as AppStream's modalias does.
+# The device's USB-to-serial bridge, as udev writes its id. Its generic id is shared by many
+# products: it names no product to software centres.
 set(USB_FOURNISSEUR 10c4)
 set(USB_PRODUIT ea60)
-string(TOUPPER ${USB_FOURNISSEUR} USB_FOURNISSEUR_MAJ)
-string(TOUPPER ${USB_PRODUIT} USB_PRODUIT_MAJ)
 
 set(ZANTREL_LINUX ${CMAKE_BINARY_DIR}/linux)
 foreach(modele zantrel.desktop zantrel.metainfo.xml 70-zantrel.rules zantrel.1 copyright changelog.Debian)
@@ -62,12 +61,6 @@ add_custom_command(OUTPUT ${ZANTREL_FICHIERS_ICONES}
                            --icones ${ZANTREL_ICONES} ${ZANTREL_ID} ${ZANTREL_COTES_ICONES}
                    DEPENDS zantrel_dessine_images VERBATIM)
 add_custom_target(zantrel_bureau ALL DEPENDS ${ZANTREL_FICHIERS_ICONES} ${ZANTREL_COMPRESSES})
-# The shipped program hardened as Debian builds its own: libc calls checked for overflows (the
-# optimiser is needed for that) and a global offset table made read-only once loaded.
-foreach(cible zantrel_coeur zantrel_ihm zantrel)
-    target_compile_definitions(${cible} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
-endforeach()
-target_link_options(zantrel PRIVATE LINKER:-z,relro,-z,now)
 # Stripped for the package, without the compiler's notes, as Debian's own tools strip.
 install(CODE "if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
@@ -112,6 +105,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://${FABRICANT_SITE})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# After installing, the device rule is applied to the ports already there.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/resources/linux/postinst)
 # The libraries come from the binary. The X11 and offscreen platforms and the JPEG reader of the
 # window's pictures are plugins of the toolkit's GUI library, so they come with it; the Wayland
 # platform is a package of its own, without which a Wayland desktop falls back on X11. The wizard's

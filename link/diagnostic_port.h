@@ -15,11 +15,15 @@ enum class CauseEchecPort {
 struct DiagnosticPort {
     CauseEchecPort cause = CauseEchecPort::Aucune;
     std::string chemin;     // the device, as given
-    std::string groupe;     // Refusee: the group that owns the device; empty when unknown
+    std::string groupe;     // Refusee: the group whose members may open the device; empty when
+                            // there is none to join (not readable and writable by it, or root)
+    bool regleInstallee = false;  // Refusee: the package's device rule is on this PC
     std::vector<std::string> detenteurs;  // Occupee: the programs that have it open, as far as
                                           // the system shows them
 };
 
 // chemin: the device (CheminDuPort); resultat: a link result code, of which only the system
-// errors (below 100000) can name a cause.
-DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat);
+// errors (below 100000) can name a cause; regles: where the package's device rule may be
+// installed, empty for the system's own places.
+DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat,
+                                      const std::vector<std::string>& regles = {});

@@ -17,11 +17,20 @@
 
 namespace {
 
-// The name of the group that owns the device, or its number when it has none.
+// The package's device rule, where udev reads it: the packaged file, or the administrator's copy.
+const std::vector<std::string> REGLES_SYSTEME = {"/usr/lib/udev/rules.d/70-zantrel.rules",
+                                                 "/lib/udev/rules.d/70-zantrel.rules",
+                                                 "/etc/udev/rules.d/70-zantrel.rules"};
+
+// The group whose members may read and write the device, by name or by number when it has no
+// name; empty when joining it would not help (no read and write for it) or must not be advised
+// (root).
 std::string Groupe(const std::string& chemin)
 {
     struct stat etat {};
     if (::stat(chemin.c_str(), &etat) != 0)
+        return std::string();
+    if ((etat.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP) || etat.st_gid == 0)
         return std::string();
     const long conseil = ::sysconf(_SC_GETGR_R_SIZE_MAX);
     std::vector<char> tampon(conseil > 0 ? static_cast<std::size_t>(conseil) : 16384);
@@ -75,9 +84,20 @@ std::vector<std::string> Detenteurs(const std::string& chemin)
     return noms;
 }
 
+// A regular file: a rule masked by a link to /dev/null does not count.
+bool RegleInstallee(const std::vector<std::string>& regles)
+{
+    for (const std::string& regle : regles.empty() ? REGLES_SYSTEME : regles) {
+        struct stat etat {};
+        if (::stat(regle.c_str(), &etat) == 0 && S_ISREG(etat.st_mode))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat)
+DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat, const std::vector<std::string>& regles)
 {
     DiagnosticPort diagnostic;
     diagnostic.chemin = chemin;
@@ -86,6 +106,7 @@ DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat)
     case EPERM:
         diagnostic.cause = CauseEchecPort::Refusee;
         diagnostic.groupe = Groupe(chemin);
+        diagnostic.regleInstallee = RegleInstallee(regles);
         break;
     case EBUSY:  // another program's exclusive mode or lock
         diagnostic.cause = CauseEchecPort::Occupee;

@@ -3,7 +3,8 @@
 
 #include <windows.h>
 
-DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat)
+// Windows has no device rule: access is the driver's.
+DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat, const std::vector<std::string>&)
 {
     DiagnosticPort diagnostic;
     diagnostic.chemin = chemin;

@@ -4,6 +4,9 @@
 //   connexion_appareil_pc.jpg  362 x 193 the device, its red cable and the PC (which starts right of
 //                                        column 226, so that the narrow frame shows no PC)
 //   icone_fenetre.jpg          32 x 32   a red and orange burst on a dark background
+//   bandeau@2x.jpg, connexion_appareil_pc@2x.jpg  the same at twice the size, for screens scaled
+//                                        above 1
+//   icone_fenetre_<size>.jpg   the burst at the other sizes of the desktop's icons
 // To redraw them: cmake --build <build> --target zantrel_dessine_images, then
 //   QT_QPA_PLATFORM=offscreen <build>/wizard/zantrel_dessine_images resources
 //
@@ -96,24 +99,27 @@ QImage Logo()
     return image;
 }
 
-QImage Bandeau()
+// echelle: 2 for the drawing of screens scaled above 1.
+QImage Bandeau(int echelle)
 {
-    QImage image(330, 53, QImage::Format_RGB32);
+    QImage image(330 * echelle, 53 * echelle, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter peintre(&image);
     peintre.setRenderHint(QPainter::Antialiasing);
+    peintre.scale(echelle, echelle);
     // The mark, smaller than on the About box.
     DessinerMarque(peintre, {QRectF(5, 5, 42, 43), 21, 14, 39, 12, 6, QRectF(16, 14, 4, 25)});
     DessinerNom(peintre, QStringLiteral("Korvane"), QRectF(60, 0, 270, 42), 3, QRectF(62, 43, 258, 2));
     return image;
 }
 
-QImage ConnexionAppareilPc()
+QImage ConnexionAppareilPc(int echelle)
 {
-    QImage image(362, 193, QImage::Format_RGB32);
+    QImage image(362 * echelle, 193 * echelle, QImage::Format_RGB32);
     image.fill(FOND);
     QPainter peintre(&image);
     peintre.setRenderHint(QPainter::Antialiasing);
+    peintre.scale(echelle, echelle);
 
     // The device: a hand-held case with its display and three keys.
     peintre.setPen(QPen(QColor(0x30, 0x30, 0x30), 2));
@@ -294,9 +300,13 @@ int main(int argc, char** argv)
         return EnregistrerIcones(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), cotes) ? 0 : 1;
     }
     const QString dossier = QString::fromLocal8Bit(argv[1]);
-    const bool ok = Enregistrer(Logo(), dossier, "logo_korvane.jpg", 92)
-                    && Enregistrer(Bandeau(), dossier, "bandeau.jpg")
-                    && Enregistrer(ConnexionAppareilPc(), dossier, "connexion_appareil_pc.jpg")
-                    && Enregistrer(Eclat(COTE_ECLAT), dossier, "icone_fenetre.jpg");
+    bool ok = Enregistrer(Logo(), dossier, "logo_korvane.jpg", 92) && Enregistrer(Bandeau(1), dossier, "bandeau.jpg")
+              && Enregistrer(Bandeau(2), dossier, "bandeau@2x.jpg")
+              && Enregistrer(ConnexionAppareilPc(1), dossier, "connexion_appareil_pc.jpg")
+              && Enregistrer(ConnexionAppareilPc(2), dossier, "connexion_appareil_pc@2x.jpg")
+              && Enregistrer(Eclat(COTE_ECLAT), dossier, "icone_fenetre.jpg");
+    // The window icon at the desktop icons' other sizes.
+    for (const int cote : {16, 48, 64, 128, 256})
+        ok = ok && Enregistrer(Eclat(cote), dossier, QStringLiteral("icone_fenetre_%1.jpg").arg(cote).toLatin1().constData());
     return ok ? 0 : 1;
 }

@@ -1,15 +1,20 @@
 // TFormMj: construction of the window from its layout, and the helpers its pages share.
 #include "wizard/TFormMj.h"
 
+#include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#if QT_CONFIG(sessionmanager)
+#include <QSessionManager>
+#endif
 
 #include "ui_FormMj.h"
 #include "wizard/TFormMj_textes.h"
@@ -38,6 +43,21 @@ std::unique_ptr<Ui::FormMj> CreerControles(QWidget* fenetre)
     return controles;
 }
 
+// A picture of the resources at the screen's scale: above 1, its drawing at twice the size, so
+// that the toolkit does not blow the plain one up.
+QPixmap ImageALEchelle(const QString& chemin, qreal echelle)
+{
+    if (echelle > 1.0) {
+        const int point = chemin.lastIndexOf(QLatin1Char('.'));
+        QPixmap grande(chemin.left(point) + QStringLiteral("@2x") + chemin.mid(point));
+        if (!grande.isNull()) {
+            grande.setDevicePixelRatio(2.0);
+            return grande;
+        }
+    }
+    return QPixmap(chemin);
+}
+
 // The layout's font at its pixel size; where the machine lacks the family, the system's
 // sans-serif stands in, at the same size, rather than whatever the font matcher picks.
 QFont PoliceFenetre(QFont police)
@@ -56,9 +76,11 @@ QFont PoliceFenetre(QFont police)
 TFormMj::TFormMj(ServicesFormMj services, QWidget* owner)
     : QWidget(owner),
       Controles(CreerControles(this)),
+      Verrou(services.verrou ? std::move(services.verrou) : CreerVerrouVeille()),
       Com(std::move(services.ligne)),
       Ouvreur(services.ouvreur ? std::move(services.ouvreur) : OuvreurUrl(OuvrirUrlBureau)),
-      Question(services.question ? std::move(services.question) : PoseQuestion(PoserQuestionBoite))
+      Question(services.question ? std::move(services.question) : PoseQuestion(PoserQuestionBoite)),
+      ReglesPeripherique(std::move(services.reglesPeripherique))
 {
     Ui::FormMj& c = *Controles;
 
@@ -83,9 +105,22 @@ TFormMj::TFormMj(ServicesFormMj services, QWidget* owner)
     c.EditEtape->setPalette(compteur);
 
     // The banner is centred in its frame and shrunk, keeping its proportions, only when larger.
-    QPixmap bandeau = c.Image1->pixmap();
-    if (bandeau.width() > c.Image1->width() || bandeau.height() > c.Image1->height())
-        c.Image1->setPixmap(bandeau.scaled(c.Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    const qreal echelle = devicePixelRatioF();
+    QPixmap bandeau = ImageALEchelle(QStringLiteral(":/assistant/bandeau.jpg"), echelle);
+    const QSizeF tailleBandeau = bandeau.deviceIndependentSize();
+    if (tailleBandeau.width() > c.Image1->width() || tailleBandeau.height() > c.Image1->height()) {
+        const qreal ratio = bandeau.devicePixelRatio();
+        bandeau = bandeau.scaled(c.Image1->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        bandeau.setDevicePixelRatio(ratio);
+    }
+    c.Image1->setPixmap(bandeau);
+    c.ImageConnectAppareilaPC->setPixmap(
+        ImageALEchelle(QStringLiteral(":/assistant/connexion_appareil_pc.jpg"), echelle));
+    // The window icon at each size the desktop draws it.
+    QIcon icone = windowIcon();
+    for (const QString& fichier : QDir(QStringLiteral(":/assistant")).entryList({QStringLiteral("icone_fenetre_*")}))
+        icone.addFile(QStringLiteral(":/assistant/") + fichier);
+    setWindowIcon(icone);
     // The connection picture takes no input; disabling it would grey it.
     c.ImageConnectAppareilaPC->setAttribute(Qt::WA_TransparentForMouseEvents);
 
@@ -97,6 +132,16 @@ TFormMj::TFormMj(ServicesFormMj services, QWidget* owner)
     TimerGestionSerie = new QTimer(this);
     TimerGestionSerie->setObjectName(QStringLiteral("TimerGestionSerie"));
     connect(TimerGestionSerie, &QTimer::timeout, this, &TFormMj::TimerGestionSerieTimer);
+
+#if QT_CONFIG(sessionmanager)
+    // A log-out asked mid-update is cancelled, where the session manager lets the program say so.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
+        if (Verrou->RefuserFinDeSession(nullptr) && session.allowsInteraction()) {
+            session.cancel();
+            session.release();
+        }
+    });
+#endif
 
     if (const QScreen* ecran = QGuiApplication::primaryScreen())
         move(ecran->availableGeometry().center() - rect().center());

@@ -7,6 +7,8 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QString>
 #include <QWidget>
@@ -15,6 +17,7 @@
 #include "link/Com_p07_v1_2.h"
 #include "wizard/ecritures_comp07.h"
 #include "wizard/parcours_image.h"
+#include "wizard/verrou_veille.h"
 #include "wizard/version_mise_a_jour.h"
 
 class QCloseEvent;
@@ -44,6 +47,8 @@ struct ServicesFormMj {
     std::unique_ptr<LigneSerie> ligne;  // the device's serial line (the PC's ports, by COM number)
     OuvreurUrl ouvreur;                 // hands the About box's links to the desktop
     PoseQuestion question;              // the sequencer's questions (message boxes)
+    std::unique_ptr<VerrouVeille> verrou;  // keeps the computer awake from the checks to the release
+    std::vector<std::string> reglesPeripherique;  // where the package's device rule may be installed
 };
 
 // A notice the window posts to itself: its number, and the one value it carries.
@@ -129,8 +134,12 @@ protected:
     // A close request (the window manager's close, Alt+F4) is refused from the device checks
     // until the device is released; elsewhere the window closes at once.
     void closeEvent(QCloseEvent* evenement) override;
-    // Enter presses the page's way forward, wherever the keyboard focus is.
+    // Enter presses the focused button, else the page's way forward.
     void keyPressEvent(QKeyEvent* evenement) override;
+#ifdef Q_OS_WIN
+    // A log-out or shut-down is refused while the device is being changed.
+    bool nativeEvent(const QByteArray& genre, void* message, qintptr* resultat) override;
+#endif
 
 private:
     // Page fillers, one per step that has a page.
@@ -183,7 +192,17 @@ private:
     // The paragraph the connection-failure box adds when the port could not be opened.
     QString CauseEchecOuverture(int resultat) const;
 
+    // From the device checks until the device is released the window refuses to close, and the
+    // computer must neither sleep nor shut down.
+    bool MiseAJourEnCours() const;
+    void ProtegerMiseAJour();
+    void LibererProtection();
+    // The names and descriptions a screen reader gives the pictures, the bar and the counter.
+    void NommerPourLecteurs();
+
     std::unique_ptr<Ui::FormMj> Controles;
+    // Released only once the link (below) has let the device go.
+    std::unique_ptr<VerrouVeille> Verrou;
     // Made right after the controls; destroyed before them, which releases the device.
     ComP07 Com;
     EcrituresComP07 Ecritures{Com};
@@ -192,6 +211,7 @@ private:
     TConfPort* Ports = nullptr;
     OuvreurUrl Ouvreur;
     PoseQuestion Question;
+    std::vector<std::string> ReglesPeripherique;
     QTranslator* TraductionBoites = nullptr;  // owned by the window; French, when found
 
     std::deque<MessageFenetre> Notices;

@@ -1,10 +1,12 @@
 // TFormMj: moving between pages, the language, and the four buttons.
 #include <memory>
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QTranslator>
@@ -12,6 +14,7 @@
 #include "about/BoiteAPropos.h"
 #include "ui_FormMj.h"
 #include "wizard/TFormMj.h"
+#include "wizard/TFormMj_textes.h"
 
 namespace {
 
@@ -20,6 +23,11 @@ constexpr int PREMIERE_ETAPE_CONNECTEE = 6;  // from here to 11 the device may b
 constexpr int ETAPE_VERIFICATION = 7;         // from here the device is being changed
 constexpr int DERNIERE_ETAPE_CONNECTEE = 11;
 constexpr int ETAPE_CHOIX_PORT = 5;
+
+constexpr PaireTexte RAISON_VERROU{"Mise à jour du %s en cours : l'ordinateur ne doit ni se mettre en veille ni s'éteindre.",
+                                   "%s update in progress: the computer must not sleep or shut down."};
+constexpr PaireTexte FERMETURE_REFUSEE{"Mise à jour en cours : la fenêtre pourra être fermée une fois le %s libéré.",
+                                       "Update in progress: the window can be closed once the %s is released."};
 
 }  // namespace
 
@@ -71,6 +79,7 @@ void TFormMj::ButtonPrecedantClick()
     if (Step >= PREMIERE_ETAPE_CONNECTEE && Step <= DERNIERE_ETAPE_CONNECTEE) {
         Com.Deconnecter();
         Com.FermerPort();
+        LibererProtection();
         Step = ETAPE_CHOIX_PORT;
         ActiverTimer();
         TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
@@ -87,23 +96,54 @@ void TFormMj::ButtonQuitterClick()
 
 // Closing with the port open would leave the device with part of its program. The program's
 // own closes (No to a question) come after the link has let the device go, so they pass.
-void TFormMj::closeEvent(QCloseEvent* evenement)
+bool TFormMj::MiseAJourEnCours() const
 {
-    if (Step >= ETAPE_VERIFICATION && Step <= DERNIERE_ETAPE_CONNECTEE && Com.PortOuvert())
-        evenement->ignore();
-    else
-        evenement->accept();
+    return Step >= ETAPE_VERIFICATION && Step <= DERNIERE_ETAPE_CONNECTEE && Com.PortOuvert();
 }
 
-// The buttons take no Enter of their own outside a dialog: it reaches the window.
+// A refused close says why, on the page rather than in a box: the update's ticks must go on.
+void TFormMj::closeEvent(QCloseEvent* evenement)
+{
+    if (!MiseAJourEnCours()) {
+        evenement->accept();
+        return;
+    }
+    evenement->ignore();
+    QLabel* ligne = Controles->LabelFermetureRefusee;
+    ligne->setText(Texte(FERMETURE_REFUSEE));
+    ligne->show();
+    QAccessibleEvent alerte(ligne, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alerte);
+}
+
+void TFormMj::ProtegerMiseAJour()
+{
+    Verrou->Prendre(ComP07::NomProduit(), Texte(RAISON_VERROU).toStdString());
+}
+
+// The device is released: the computer may sleep again, and the window close.
+void TFormMj::LibererProtection()
+{
+    Verrou->Relacher();
+    Controles->LabelFermetureRefusee->hide();
+}
+
+// The buttons take no Enter of their own outside a dialog: it reaches the window, which presses
+// the button that has the focus, as a dialog does, or else the way forward. A held key presses once.
 void TFormMj::keyPressEvent(QKeyEvent* evenement)
 {
-    QPushButton* suivant = Controles->ButtonSuivant;
     const bool entree = evenement->key() == Qt::Key_Return || evenement->key() == Qt::Key_Enter;
-    if (entree && suivant->isVisibleTo(this) && suivant->isEnabled())
-        suivant->click();
-    else
+    if (!entree) {
         QWidget::keyPressEvent(evenement);
+        return;
+    }
+    if (evenement->isAutoRepeat())
+        return;
+    auto* bouton = qobject_cast<QPushButton*>(focusWidget());
+    if (!bouton)
+        bouton = Controles->ButtonSuivant;
+    if (bouton->isVisibleTo(this) && bouton->isEnabled())
+        bouton->click();
 }
 
 // The box runs its own loop; the timer keeps ticking behind it, so an update goes on.

@@ -39,6 +39,12 @@ constexpr PaireTexte PORT_REFUSE{
     "règle de périphérique donne l'accès à l'utilisateur du bureau.",
     "The port %s cannot be opened: access is denied. Install the zantrel package, whose device rule "
     "gives the desktop user access to the port."};
+// The rule is installed, but a device plugged in before it keeps its old rights until replugged.
+constexpr PaireTexte PORT_REFUSE_REBRANCHER{
+    "Le port %s ne peut pas être ouvert : l'accès vous est refusé. Débranchez le %s puis rebranchez-le : "
+    "la règle de périphérique du paquet zantrel donnera alors l'accès à l'utilisateur du bureau.",
+    "The port %s cannot be opened: access is denied. Unplug the %s and plug it in again: the zantrel "
+    "package's device rule then gives the desktop user access to the port."};
 constexpr PaireTexte PORT_OCCUPE_PAR{
     "Le port %s est déjà utilisé par un autre programme : %s. Fermez ce programme, puis essayez de nouveau.",
     "The port %s is already in use by another program: %s. Close that program, then try again."};
@@ -125,6 +131,7 @@ void TFormMj::OnEtapeSuivante(const MessageFenetre&)
 void TFormMj::OnEchecTransmission(const MessageFenetre&)
 {
     Com.Deconnecter();
+    LibererProtection();
     TimerGestionSerie->stop();
     Reprendre(Question(this, GenreQuestion::Erreur, BoutonsQuestion::OuiNon,
                        TexteQuestion(ECHEC_TRANSMISSION, Language)));
@@ -149,10 +156,12 @@ void TFormMj::OnEchecConnexion(const MessageFenetre& message)
 
 QString TFormMj::CauseEchecOuverture(int resultat) const
 {
-    const DiagnosticPort d = DiagnostiquerOuverture(Com.CheminDuPort(), resultat);
+    const DiagnosticPort d = DiagnostiquerOuverture(Com.CheminDuPort(), resultat, ReglesPeripherique);
     const std::string port = d.chemin.empty() ? "COM" + std::to_string(Com.NumeroDuPort()) : d.chemin;
     switch (d.cause) {
     case CauseEchecPort::Refusee:
+        if (d.regleInstallee)
+            return Formater(PORT_REFUSE_REBRANCHER.En(Language), port.c_str(), ComP07::NomProduit());
         if (d.groupe.empty())
             return Formater(PORT_REFUSE.En(Language), port.c_str());
         return Formater(PORT_REFUSE_GROUPE.En(Language), port.c_str(), d.groupe.c_str(), d.groupe.c_str());
@@ -175,6 +184,7 @@ QString TFormMj::CauseEchecOuverture(int resultat) const
 void TFormMj::OnRefusAppareil(const MessageFenetre& message)
 {
     Com.Deconnecter();
+    LibererProtection();
     TimerGestionSerie->stop();
     GenreQuestion genre = GenreQuestion::Erreur;
     QString texte;

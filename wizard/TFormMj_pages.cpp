@@ -111,6 +111,7 @@ void TFormMj::ShowStep(int step)
     case 12: Page12(); break;
     default: return;  // 9 and 10 belong to the sequencer; other numbers have no page
     }
+    NommerPourLecteurs();
     PlacerFocus();
 }
 
@@ -314,6 +315,7 @@ void TFormMj::Page7()
     SousEtape = 0;
     c.ButtonQuitter->setEnabled(false);
     TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);
+    ProtegerMiseAJour();
 }
 
 // Programming: the bar's maximum is the record count, set by the sequencer.

@@ -247,6 +247,7 @@ void TFormMj::EtapeDeconnexion()
         break;
     case 1:
         Com.Deconnecter();
+        LibererProtection();
         break;
     case 4:
         Controles->LabelLigne4->setEnabled(true);

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QLabel>
 #include <QProgressBar>
 
 #include "banc_reel.h"
@@ -58,7 +59,12 @@ TEST_P(VersionAcceptee, EstProgrammee)
     // Closing half way through would leave the device half written: the request is refused.
     ASSERT_TRUE(b.AttendreQue([&] { return b.appareil->BlocsEcrits() >= 500; }, DELAI_MISE_A_JOUR_MS));
     EXPECT_FALSE(b.DemanderFermeture());
+    // The window says why, in the wizard's language, without a box that would hold the update.
+    const QLabel* pourquoi = b.fenetre->findChild<QLabel*>(QStringLiteral("LabelFermetureRefusee"));
+    EXPECT_TRUE(pourquoi->isVisible());
+    EXPECT_EQ(pourquoi->text(), U("Mise à jour en cours : la fenêtre pourra être fermée une fois le Zantrel libéré."));
     ASSERT_TRUE(b.AttendreEtape(12, DELAI_MISE_A_JOUR_MS)) << "stopped at step " << b.fenetre->Step;
+    EXPECT_TRUE(pourquoi->isHidden()) << "the device is released";
     EXPECT_TRUE(b.questions.empty());
     VerifierAppareilAJour(*b.appareil, eeprom, cas.langueApres);
     EXPECT_FALSE(b.fenetre->Lien().PortOuvert());

@@ -46,7 +46,7 @@ protected:
         Dossier(dev);
     }
 
-    void TearDown() override { std::system(("rm -rf '" + racine + "'").c_str()); }
+    void TearDown() override { EXPECT_EQ(std::system(("rm -rf '" + racine + "'").c_str()), 0); }
 
     std::string Pilote(const std::string& bus, const std::string& nom)
     {
@@ -152,7 +152,7 @@ TEST_F(ArbreSysfs, DriverFoundOnTheParentOfAnInterface)
 
 TEST_F(ArbreSysfs, MissingOrUnreadableClassFolder)
 {
-    std::system(("rm -rf '" + racine + "/sys'").c_str());
+    ASSERT_EQ(std::system(("rm -rf '" + racine + "/sys'").c_str()), 0);
     EXPECT_TRUE(Lire(LecturePorts::CleAbsente).empty());
 
     // A file where the folder should be: present but unreadable (whatever our privileges).

@@ -1,4 +1,5 @@
-// Stand-ins for the serial line and the PC's port list, and a wizard window built on them.
+// Stand-ins for the serial line, the PC's port list and the lock against sleep, and a wizard
+// window built on them.
 #pragma once
 
 #include <memory>
@@ -48,6 +49,33 @@ private:
     std::shared_ptr<EtatLigne> Etat;
 };
 
+// The lock against sleep and shut-down: whether it is held, and how often it was taken.
+struct EtatVerrou {
+    bool tenu = false;
+    int prises = 0;
+    std::string qui;
+    std::string pourquoi;
+};
+
+class VerrouFactice : public VerrouVeille {
+public:
+    explicit VerrouFactice(std::shared_ptr<EtatVerrou> etat) : Etat(std::move(etat)) {}
+    void Prendre(const std::string& qui, const std::string& pourquoi) override
+    {
+        if (!Etat->tenu)
+            *Etat = {true, Etat->prises + 1, qui, pourquoi};
+    }
+    void Relacher() override { Etat->tenu = false; }
+    bool Tenu() const override { return Etat->tenu; }
+    bool RefuserFinDeSession(void*) override { return Etat->tenu; }
+
+private:
+    std::shared_ptr<EtatVerrou> Etat;
+};
+
+// Where the package's device rule would be: nowhere, unless a test puts it there.
+inline const std::string REGLE_ABSENTE = "/nulle-part/70-zantrel.rules";
+
 // The PC's serial-port list, changed by the test between scans as the user plugs and pulls.
 struct EtatPorts {
     std::vector<ValeurPort> valeurs;
@@ -75,6 +103,7 @@ private:
 struct Assistant {
     std::shared_ptr<EtatLigne> ligne = std::make_shared<EtatLigne>();
     std::shared_ptr<EtatPorts> ports = std::make_shared<EtatPorts>();
+    std::shared_ptr<EtatVerrou> verrou = std::make_shared<EtatVerrou>();
     std::vector<std::string> urls;
     std::unique_ptr<TFormMj> fenetre;
     std::unique_ptr<TConfPort> recherche;
@@ -85,6 +114,8 @@ struct Assistant {
         ServicesFormMj services;
         services.ligne = std::make_unique<LigneMuette>(ligne);
         services.ouvreur = [this](const std::string& url) { urls.push_back(url); return true; };
+        services.verrou = std::make_unique<VerrouFactice>(verrou);
+        services.reglesPeripherique = {REGLE_ABSENTE};
         if (!boitesReelles)
             services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&) { return false; };
         fenetre = std::make_unique<TFormMj>(std::move(services));

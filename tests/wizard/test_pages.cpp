@@ -1,6 +1,8 @@
 // The wizard's pages and the moves between them, through the buttons and the window's operations.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -104,6 +106,51 @@ TEST(FenetreAssistant, DispositionDeLaFenetre)
     } while (courant != premier);
     EXPECT_EQ(chaine.join(QLatin1Char(' ')).toStdString(),
               "ButtonQuitter ButtonPrecedant ButtonSuivant ButtonAPropos ComboBoxLangueSel");
+}
+
+// Above a scale of 1 the pictures are their drawings at twice the size; ctest runs this at 1 and 2.
+TEST(FenetreAssistant, LesImagesSuiventLEchelleDeLEcran)
+{
+    Assistant a;
+    const qreal echelle = a.fenetre->devicePixelRatioF();
+    EXPECT_EQ(echelle, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
+    const struct { const char* nom; QSize taille; } images[] = {{"Image1", {330, 53}}, {"ImageConnectAppareilaPC", {362, 193}}};
+    for (const auto& i : images) {
+        const QPixmap image = a.Label(i.nom)->pixmap();
+        EXPECT_EQ(image.devicePixelRatio(), echelle > 1.0 ? 2.0 : 1.0) << i.nom;
+        EXPECT_EQ(image.deviceIndependentSize().toSize(), i.taille) << i.nom;
+    }
+    const QList<QSize> tailles = a.fenetre->windowIcon().availableSizes();
+    for (int cote : {16, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(tailles.contains(QSize(cote, cote))) << "window icon at " << cote;
+}
+
+// What a screen reader finds of the pictures, the bar and the counter, in the wizard's language.
+TEST(FenetreAssistant, LeLecteurDEcranNommeImagesBarreEtCompteur)
+{
+    const struct { const char* controle; QAccessible::Text genre; const char* textes[2]; } lus[] = {
+        {"Image1", QAccessible::Name, {"Logo de Korvane", "Korvane logo"}},
+        {"Image1", QAccessible::Description, {"Le logo du fabricant, Korvane, en lettres bleues sur fond blanc.",
+                                              "The logo of the maker, Korvane, in blue letters on white."}},
+        {"ImageConnectAppareilaPC", QAccessible::Name, {"Branchement du Zantrel à l'ordinateur", "Connecting the Zantrel to the computer"}},
+        {"ImageConnectAppareilaPC", QAccessible::Description,
+         {"Le Zantrel à gauche, relié par son cordon rouge à un ordinateur portable marqué PC, à droite.",
+          "The Zantrel on the left, joined by its red cable to a portable computer marked PC, on the right."}},
+        {"ProgressBarProgrammation", QAccessible::Name, {"Avancement de la mise à jour", "Update progress"}},
+        {"EditEtape", QAccessible::Name, {"Étape de la mise à jour", "Update step"}}};
+    Assistant a;
+    a.AllerA(4);
+    for (int langue : {0, 1}) {
+        a.fenetre->SetLanguage(langue);
+        for (const auto& l : lus)
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(a.Controle<QWidget>(l.controle))->text(l.genre),
+                      U(l.textes[langue])) << l.controle;
+    }
+    a.Barre()->setRange(0, 4633);
+    a.Barre()->setValue(650);  // records: the reader says how far the update is
+    QAccessibleInterface* barre = QAccessible::queryAccessibleInterface(a.Barre());
+    EXPECT_EQ(barre->text(QAccessible::Value), QStringLiteral("14 %"));
+    EXPECT_EQ(barre->valueInterface()->currentValue().toInt(), 14);
 }
 
 struct PageAttendue {
@@ -450,9 +497,10 @@ TEST(BoutonsAssistant, APropos)
     EXPECT_TRUE(a.fenetre->findChildren<TFormAPropos*>().isEmpty());
 }
 
-// Enter goes forward wherever the focus is, and after each page the focus rests on the way
-// forward, never on Quit: a language chosen at the keyboard used to leave it there.
-TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
+// Enter presses the focused button, else the way forward; a held key's repeats do nothing.
+// After each page the focus rests on the way forward, never on Quit: a language chosen at the
+// keyboard used to leave it there.
+TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage)
 {
     Assistant a;
     a.ports->Brancher();
@@ -462,12 +510,25 @@ TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
     EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonSuivant"));
     a.Liste()->setFocus();
     QTest::keyClick(a.Liste(), Qt::Key_Down);  // English
-    // Keypad Enter; then Connection on page 5; then Cancel, with Next disabled, on page 6.
-    const struct { Qt::Key touche; int etape; const char* focus; } touches[] = {
-        {Qt::Key_Return, 2, "ButtonSuivant"}, {Qt::Key_Space, 3, "ButtonSuivant"}, {Qt::Key_Enter, 4, "ButtonSuivant"},
-        {Qt::Key_Return, 5, "ButtonSuivant"}, {Qt::Key_Return, 6, "ButtonPrecedant"}, {Qt::Key_Return, 6, "ButtonPrecedant"}};
+    // From the list, Enter is Next; keypad Enter too; Previous with the focus goes back; Connection
+    // on page 5; Cancel, which has the focus on page 6.
+    const struct { Qt::Key touche; bool repetee; const char* placer; int etape; const char* focus; } touches[] = {
+        {Qt::Key_Return, false, nullptr, 2, "ButtonSuivant"}, {Qt::Key_Space, false, nullptr, 3, "ButtonSuivant"},
+        {Qt::Key_Enter, false, nullptr, 4, "ButtonSuivant"}, {Qt::Key_Return, true, nullptr, 4, "ButtonSuivant"},
+        {Qt::Key_Return, false, "ButtonPrecedant", 3, "ButtonSuivant"}, {Qt::Key_Return, false, nullptr, 4, "ButtonSuivant"},
+        {Qt::Key_Return, false, nullptr, 5, "ButtonSuivant"}, {Qt::Key_Return, false, nullptr, 6, "ButtonPrecedant"},
+        {Qt::Key_Return, true, nullptr, 6, "ButtonPrecedant"}, {Qt::Key_Return, false, nullptr, 5, "ButtonSuivant"},
+        {Qt::Key_Return, false, nullptr, 6, "ButtonPrecedant"}};
     for (const auto& t : touches) {
-        QTest::keyClick(QApplication::focusWidget(), t.touche, t.touche == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        if (t.placer)
+            a.Bouton(t.placer)->setFocus();
+        QWidget* cible = QApplication::focusWidget();
+        if (t.repetee) {
+            QKeyEvent repetition(QEvent::KeyPress, t.touche, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(cible, &repetition);
+        } else {
+            QTest::keyClick(cible, t.touche, t.touche == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        }
         EXPECT_EQ(a.fenetre->Step, t.etape);
         EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), t.focus) << t.etape;
     }
@@ -481,6 +542,13 @@ TEST(ClavierAssistant, EntreeAvanceEtLeFocusSuitLaPage)
     EXPECT_EQ(QApplication::focusWidget(), a.fenetre.get());
     a.AllerA(12);
     EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonPrecedant"));
+
+    // Page 12: Enter on Yes leads to page 5; on Quit it ends.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(a.fenetre->Step, 5);
+    a.Bouton("ButtonQuitter")->setFocus();
+    QTest::keyClick(a.Bouton("ButtonQuitter"), Qt::Key_Return);
+    EXPECT_FALSE(a.fenetre->isVisible());
 }
 
 // The question boxes' buttons speak the wizard's language, and Escape answers No.

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
 
@@ -29,6 +30,7 @@ struct QuestionPosee {
     bool portOuvert;
     int etape;
     bool appareilConnecte;
+    bool verrouTenu;  // the lock against sleep
 };
 
 // Counts the close requests the window receives.
@@ -46,6 +48,7 @@ public:
 struct Banc {
     std::shared_ptr<EtatAppareil> appareil = std::make_shared<EtatAppareil>();
     std::shared_ptr<EtatPorts> ports = std::make_shared<EtatPorts>();
+    std::shared_ptr<EtatVerrou> verrou = std::make_shared<EtatVerrou>();
     std::vector<QuestionPosee> questions;
     bool reponse = true;
     std::function<void()> pendantQuestion;
@@ -53,13 +56,16 @@ struct Banc {
     std::unique_ptr<TFormMj> fenetre;
     std::unique_ptr<TConfPort> recherche;
 
-    Banc()
+    // regles: where the package's device rule is looked for.
+    explicit Banc(std::vector<std::string> regles = {REGLE_ABSENTE})
     {
         ServicesFormMj services;
         services.ligne = std::make_unique<LigneAppareilFactice>(appareil);
+        services.verrou = std::make_unique<VerrouFactice>(verrou);
+        services.reglesPeripherique = std::move(regles);
         services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte) {
             questions.push_back({genre, boutons, texte, Timer()->isActive(), appareil->portOuvert, fenetre->Step,
-                                 appareil->connecte});
+                                 appareil->connecte, verrou->tenu});
             if (pendantQuestion)
                 pendantQuestion();
             return reponse;
@@ -202,6 +208,7 @@ TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
     EXPECT_EQ(q.etape, 7);
     EXPECT_FALSE(q.portOuvert);
     EXPECT_FALSE(q.appareilConnecte) << "the farewell goes before the question";
+    EXPECT_FALSE(q.verrouTenu);
     EXPECT_EQ(b.appareil->blocs, 0);
     EXPECT_EQ(b.fenetre->Step, 5) << "Yes waits for another device";
 }
@@ -319,6 +326,7 @@ TEST(Questions, LeTimerEstArreteEtLePortFermePendantLaQuestion)
         EXPECT_EQ(q.genre, GenreQuestion::Erreur);
         EXPECT_FALSE(q.timerActif);
         EXPECT_FALSE(q.portOuvert);
+        EXPECT_FALSE(q.verrouTenu) << "the computer may sleep again while the user reads";
         EXPECT_EQ(q.etape, 7);
         if (oui) {
             EXPECT_EQ(b.fenetre->Step, 5);
@@ -397,45 +405,70 @@ TEST(Questions, AnnulerSurLaPage6ArreteLesEssais)
 }
 
 // A port that could not be opened: the box says why, in the wizard's language; a failure of
-// another kind adds nothing.
+// another kind adds nothing. A refused port names a group to join only when that group may read
+// and write it and is not root; once the package's rule is installed, replugging is the remedy.
 TEST(Questions, LEchecDOuvertureDitPourquoi)
 {
     char nom[] = "/tmp/zantrel-portXXXXXX";
     const int fichier = mkstemp(nom);  // inherited by the holder below
     ASSERT_GE(fichier, 0);
-    struct stat etat {};
-    ASSERT_EQ(stat(nom, &etat), 0);
     const std::string port = nom;
-    const std::string groupe = getgrgid(etat.st_gid)->gr_name;
     pid_t detenteur = 0;
     char* arguments[] = {const_cast<char*>("sleep"), const_cast<char*>("60"), nullptr};
     ASSERT_EQ(posix_spawnp(&detenteur, "sleep", nullptr, nullptr, arguments, environ), 0);
     close(fichier);
-    const struct { int resultat, langue; std::string paragraphe; } cas[] = {
-        {EACCES, 0, "Le port " + port + " ne peut pas être ouvert : l'accès vous est refusé. Ce port appartient au groupe « "
-                        + groupe + " ». Ajoutez votre compte à ce groupe (commande : sudo usermod -a -G " + groupe
-                        + " $USER), puis fermez votre session et reconnectez-vous ; ou bien installez le paquet zantrel, "
-                          "dont la règle de périphérique donne l'accès à l'utilisateur du bureau."},
-        {EACCES, 1, "The port " + port + " cannot be opened: access is denied. The port belongs to the group \"" + groupe
-                        + "\". Add your account to that group (command: sudo usermod -a -G " + groupe + " $USER), then "
-                          "log out and log in again; or install the zantrel package, whose device rule gives the desktop "
-                          "user access to the port."},
-        {EBUSY, 0, "Le port " + port + " est déjà utilisé par un autre programme : sleep. Fermez ce programme, puis essayez de nouveau."},
-        {ENOENT, 1, "The port " + port + " has disappeared: the Zantrel was unplugged. Plug it in again, then try again."},
-        {ERR_DELAI, 0, ""},
+    const std::string refuse = "Le port " + port + " ne peut pas être ouvert : l'accès vous est refusé. ";
+    const std::string denied = "The port " + port + " cannot be opened: access is denied. ";
+    const struct {
+        int resultat, langue;
+        const char* groupe;  // the node's group, root owning it; nullptr: left as made
+        mode_t mode;
+        bool regle;  // the package's device rule installed
+        std::string paragraphe;
+    } cas[] = {
+        {EACCES, 1, "root", 0600, false, denied + "Install the zantrel package, whose device rule gives the desktop user access to the port."},
+        {EACCES, 0, "root", 0660, false, refuse + "Installez le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau."},
+        {EACCES, 0, "dialout", 0660, false, refuse + "Ce port appartient au groupe « dialout ». Ajoutez votre compte à ce groupe "
+                  "(commande : sudo usermod -a -G dialout $USER), puis fermez votre session et reconnectez-vous ; ou bien installez "
+                  "le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau."},
+        {EACCES, 1, "dialout", 0660, false, denied + "The port belongs to the group \"dialout\". Add your account to that group "
+                  "(command: sudo usermod -a -G dialout $USER), then log out and log in again; or install the zantrel package, "
+                  "whose device rule gives the desktop user access to the port."},
+        {EACCES, 1, "dialout", 0640, false, denied + "Install the zantrel package, whose device rule gives the desktop user access to the port."},
+        {EACCES, 0, "dialout", 0660, true, refuse + "Débranchez le Zantrel puis rebranchez-le : la règle de périphérique du paquet "
+                  "zantrel donnera alors l'accès à l'utilisateur du bureau."},
+        {EACCES, 1, "root", 0600, true, denied + "Unplug the Zantrel and plug it in again: the zantrel package's device rule then "
+                  "gives the desktop user access to the port."},
+        {EBUSY, 0, nullptr, 0600, false, "Le port " + port + " est déjà utilisé par un autre programme : sleep. Fermez ce programme, puis essayez de nouveau."},
+        {ENOENT, 1, nullptr, 0600, false, "The port " + port + " has disappeared: the Zantrel was unplugged. Plug it in again, then try again."},
+        {ERR_DELAI, 0, nullptr, 0600, false, ""},
     };
+    bool sansRoot = false;
     for (const auto& c : cas) {
-        Banc b;
+        if (c.groupe) {
+            const group* g = getgrnam(c.groupe);
+            if (!g || chown(nom, 0, g->gr_gid) != 0) {
+                sansRoot = true;  // giving the node to root takes root
+                continue;
+            }
+        }
+        ASSERT_EQ(chmod(nom, c.mode), 0);
+        // Any regular file stands for the installed rule.
+        Banc b(c.regle ? std::vector<std::string>{REGLE_ABSENTE, port} : std::vector<std::string>{REGLE_ABSENTE});
         b.fenetre->SetLanguage(c.langue);
         b.appareil->chemin = port;
         b.fenetre->OnEchecConnexion(MessageFenetre{TFormMj::MSG_ECHEC_CONNEXION, c.resultat, 0});
         const QString fin = U(c.langue ? "in the list.\n" : "dans la liste.\n")
                             + (c.paragraphe.empty() ? QString() : "\n" + U(c.paragraphe.c_str()) + "\n");
-        EXPECT_TRUE(!b.questions.empty() && b.questions[0].texte.endsWith(fin)) << c.resultat << ' ' << c.langue;
+        EXPECT_TRUE(!b.questions.empty() && b.questions[0].texte.endsWith(fin))
+            << c.resultat << ' ' << (c.groupe ? c.groupe : "") << ' ' << c.regle << '\n'
+            << (b.questions.empty() ? "" : b.questions[0].texte.toStdString());
     }
     kill(detenteur, SIGKILL);
     waitpid(detenteur, nullptr, 0);
     unlink(nom);
+    if (sansRoot)
+        GTEST_SKIP() << "the rows of a node owned by root need root";
 }
 
 // ---- the update as a whole, and its failures ----
@@ -445,7 +478,22 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     Banc b;
     b.fenetre->SetLanguage(1);
     b.Lancer();
+    // The computer is kept awake from the checks on: after the connection, before the first check.
+    ASSERT_TRUE(b.TopsJusqua([&] { return b.verrou->tenu; }, 10));
+    EXPECT_EQ(b.fenetre->Step, 7);
+    EXPECT_EQ(b.fenetre->SousEtape, 0u);
+    EXPECT_EQ(b.verrou->qui, "Zantrel");
+    EXPECT_EQ(b.verrou->pourquoi, "Zantrel update in progress: the computer must not sleep or shut down.");
+    // A close refused during the transfer says why on the page.
+    ASSERT_TRUE(b.TopsJusquaEtape(8));
+    QCloseEvent fermeture;
+    QCoreApplication::sendEvent(b.fenetre.get(), &fermeture);
+    EXPECT_FALSE(fermeture.isAccepted());
+    QLabel* pourquoi = b.Label("LabelFermetureRefusee");
+    EXPECT_FALSE(pourquoi->isHidden());
+    EXPECT_EQ(pourquoi->text(), U("Update in progress: the window can be closed once the Zantrel is released."));
     ASSERT_TRUE(b.TopsJusquaEtape(11));
+    EXPECT_TRUE(b.verrou->tenu);
     EXPECT_EQ(b.appareil->blocs, 1146);
     EXPECT_EQ(b.Label("LabelBarreProgression")->text(), QStringLiteral("Update progression : 100.0 %"));
     const auto& eeprom = b.appareil->eeprom;
@@ -461,6 +509,8 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
         EXPECT_FALSE(ligne4->isEnabled()) << top;
     }
     EXPECT_FALSE(b.appareil->portOuvert);
+    EXPECT_FALSE(b.verrou->tenu) << "released with the device";
+    EXPECT_TRUE(pourquoi->isHidden());
     b.fenetre->TimerGestionSerieTimer();
     EXPECT_TRUE(ligne4->isEnabled());
     EXPECT_EQ(b.Timer()->interval(), 1000);
@@ -470,6 +520,7 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     b.fenetre->TimerGestionSerieTimer();
     EXPECT_EQ(b.fenetre->Step, 12);
     EXPECT_TRUE(b.questions.empty());
+    EXPECT_EQ(b.verrou->prises, 1);
     const int commandes = b.appareil->commandes;
     b.TopsJusqua([] { return false; }, 10);
     EXPECT_EQ(b.appareil->commandes, commandes) << "the device saw nothing more";
