@@ -1,6 +1,8 @@
 // Whole updates over the serial line: what the device holds afterwards, and the way there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
 #include <ostream>
 
 #include <fcntl.h>
@@ -11,6 +13,7 @@
 #include <QProgressBar>
 
 #include "banc_reel.h"
+#include "logind_factice.h"
 #include "link/protocole.h"
 
 namespace {
@@ -48,26 +51,58 @@ void PrintTo(const CasAccepte& cas, std::ostream* sortie)
 
 class VersionAcceptee : public ::testing::TestWithParam<CasAccepte> {};
 
-// The language byte: 0 and 1 are kept, anything from 2 up takes the user's (French here).
+// The one whole update on the wire, on a system bus of its own where logind is played. Closing half
+// way through would leave the device half written: the request is refused, and the window says why
+// without a box that would hold the update. The computer is kept awake by one lock, taken once the
+// device is connected, named and explained in the wizard's language, and closed by page 12.
 TEST_P(VersionAcceptee, EstProgrammee)
 {
     const CasAccepte cas = GetParam();
+    const LogindFactice logind;
     BancReel b;
+    if (logind.Lance())
+        ASSERT_TRUE(b.AttendreQue([&] { return logind.Pret(); }, 20000));
+    else
+        std::cout << "[   NOTE   ] no dbus-daemon or python3-dbusmock: the lock against sleep is not checked\n";
     ASSERT_TRUE(b.Brancher(Identite(cas.majeur, cas.mineur, cas.revision, cas.langueAvant)));
     const std::vector<std::uint8_t> eeprom = b.appareil->Eeprom();
     b.Lancer();
-    // Closing half way through would leave the device half written: the request is refused.
-    ASSERT_TRUE(b.AttendreQue([&] { return b.appareil->BlocsEcrits() >= 500; }, DELAI_MISE_A_JOUR_MS));
+
+    int prises = 0, etapeALaPrise = 0, plusGrandNombre = 0;
+    QStringList tenus, pris;
+    const auto suivreLeVerrou = [&] {
+        if (!logind.Lance())
+            return;
+        const QStringList liste = LogindFactice::Inhibiteurs();
+        if (!liste.isEmpty() && tenus.isEmpty()) {
+            ++prises;
+            pris = liste;
+            etapeALaPrise = b.fenetre->Step;
+        }
+        plusGrandNombre = std::max(plusGrandNombre, int(liste.size()));
+        tenus = liste;
+    };
+    ASSERT_TRUE(b.AttendreQue([&] { suivreLeVerrou(); return b.appareil->BlocsEcrits() >= 500; },
+                              DELAI_MISE_A_JOUR_MS));
     EXPECT_FALSE(b.DemanderFermeture());
-    // The window says why, in the wizard's language, without a box that would hold the update.
     const QLabel* pourquoi = b.fenetre->findChild<QLabel*>(QStringLiteral("LabelFermetureRefusee"));
     EXPECT_TRUE(pourquoi->isVisible());
     EXPECT_EQ(pourquoi->text(), U("Mise à jour en cours : la fenêtre pourra être fermée une fois le Zantrel libéré."));
-    ASSERT_TRUE(b.AttendreEtape(12, DELAI_MISE_A_JOUR_MS)) << "stopped at step " << b.fenetre->Step;
+    ASSERT_TRUE(b.AttendreQue([&] { suivreLeVerrou(); return b.fenetre->Step == 12; }, DELAI_MISE_A_JOUR_MS))
+        << "stopped at step " << b.fenetre->Step;
     EXPECT_TRUE(pourquoi->isHidden()) << "the device is released";
     EXPECT_TRUE(b.questions.empty());
     VerifierAppareilAJour(*b.appareil, eeprom, cas.langueApres);
     EXPECT_FALSE(b.fenetre->Lien().PortOuvert());
+
+    if (logind.Lance()) {
+        EXPECT_TRUE(LogindFactice::Inhibiteurs().isEmpty()) << "the lock outlived the device's release";
+        EXPECT_EQ(prises, 1);
+        EXPECT_EQ(plusGrandNombre, 1);
+        EXPECT_GE(etapeALaPrise, 7) << "taken before the connection";
+        EXPECT_EQ(pris.join(""), U("sleep:shutdown:idle|Zantrel|Mise à jour du Zantrel en cours : l'ordinateur ne doit "
+                                   "ni se mettre en veille ni s'éteindre.|block"));
+    }
 }
 
 // Before the device is touched the window closes at once, as asked.
