@@ -13,10 +13,8 @@
 #include <cstring>
 
 #include <QApplication>
-#include <QTimer>
 
 #include "bench/pilote_auto.h"
-#include "wizard/demarrage.h"
 
 namespace {
 
@@ -47,14 +45,5 @@ int main(int argc, char** argv)
     int nombreArguments = 1;
     QApplication application(nombreArguments, argv);
     PiloteAuto pilote(options);
-    ServicesDemarrage services;
-    services.fenetre.question = pilote.Question();
-    services.erreur = [](const QString& message) { std::fprintf(stderr, "error: %s\n", message.toUtf8().constData()); };
-    pilote.Surveiller();
-    QTimer::singleShot(DELAI_MAXIMUM_MS, [] {
-        std::fprintf(stderr, "zantrel_demo: no end after %d s\n", DELAI_MAXIMUM_MS / 1000);
-        QApplication::exit(3);
-    });
-    Demarrer(std::move(services));
-    return pilote.FinAtteinte() ? 0 : 1;
+    return PiloterDemo(pilote, ServicesDemarrage(), DELAI_MAXIMUM_MS) ? 0 : 1;
 }
