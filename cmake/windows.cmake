@@ -9,8 +9,9 @@ set(ZANTREL_MANIFESTE ${CMAKE_BINARY_DIR}/windows/zantrel.manifest)
 configure_file(${CMAKE_SOURCE_DIR}/resources/windows/zantrel.manifest.in ${ZANTREL_MANIFESTE} @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/windows/zantrel.rc.in ${CMAKE_BINARY_DIR}/windows/zantrel.rc @ONLY)
 target_sources(zantrel PRIVATE ${CMAKE_BINARY_DIR}/windows/zantrel.rc)
-set_property(SOURCE ${CMAKE_BINARY_DIR}/windows/zantrel.rc APPEND PROPERTY OBJECT_DEPENDS
-             ${ZANTREL_ICONE} ${ZANTREL_MANIFESTE})
+# windres does not tell what the script pulls in.
+set_property(SOURCE ${CMAKE_BINARY_DIR}/windows/zantrel.rc TARGET_DIRECTORY zantrel
+             APPEND PROPERTY OBJECT_DEPENDS ${ZANTREL_ICONE} ${ZANTREL_MANIFESTE})
 
 # The installer's script, with this version and maker (make windows-installer runs makensis on it).
 configure_file(${CMAKE_SOURCE_DIR}/resources/windows/zantrel.nsi.in ${CMAKE_BINARY_DIR}/windows/zantrel.nsi @ONLY)
