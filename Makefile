@@ -1,5 +1,6 @@
 # The two commands of the README, and the further checks.
-.PHONY: demo test run bench check-asan check-windows check-package package screenshots ports bootstrap build build-asan
+.PHONY: demo test run bench check-asan check-windows check-windows-gui check-package package screenshots ports bootstrap build build-asan \
+        windows windows-installer
 
 # Qt wants a private runtime folder; a root shell without a desktop session has none.
 export XDG_RUNTIME_DIR ?= $(shell d=/tmp/runtime-$$(id -u); mkdir -p -m 700 $$d; echo $$d)
@@ -29,6 +30,18 @@ check-asan: build-asan
 # The Windows layer, cross-built with MinGW-w64 and tested under Wine.
 check-windows:
 	@scripts/check-windows
+
+# The Windows program, cross-built against Qt built once from Debian's source: build-windows/zantrel/.
+windows:
+	@scripts/windows
+
+# Its installer, build/zantrel-<version>-setup.exe.
+windows-installer:
+	@scripts/windows --installer
+
+# The Windows program installed, updating the simulated device and uninstalled, under Wine.
+check-windows-gui:
+	@scripts/check-windows-gui
 
 # The Debian package build/zantrel_<version>-<revision>_<architecture>.deb; dpkg-shlibdeps finds
 # its library dependencies.

@@ -17,7 +17,6 @@
 #include <string>
 
 #include <QApplication>
-#include <QTimer>
 
 #include "bench/pilote_auto.h"
 #include "link/protocole.h"
@@ -89,15 +88,8 @@ int main(int argc, char** argv)
     PiloteAuto pilote(options);
     ServicesDemarrage services;
     services.fenetre.ligne = LigneVers(appareil);
-    services.fenetre.question = pilote.Question();
     services.ports = PortsAvecPont();
-    services.erreur = [](const QString& message) { std::fprintf(stderr, "error: %s\n", message.toUtf8().constData()); };
-    pilote.Surveiller();
-    QTimer::singleShot(DELAI_MAXIMUM_MS, [] {
-        std::fprintf(stderr, "zantrel_demo: no end after %d s\n", DELAI_MAXIMUM_MS / 1000);
-        QApplication::exit(3);
-    });
-    Demarrer(std::move(services));
+    const bool fin = PiloterDemo(pilote, std::move(services), DELAI_MAXIMUM_MS);
 
     if (simulateur) {
         simulateur->Arreter();
@@ -107,5 +99,5 @@ int main(int argc, char** argv)
         std::printf("device now holds version %u.%u.%u, %d blocks written\n", eeprom[protocole::EEPROM_MAJEUR],
                     eeprom[protocole::EEPROM_MINEUR], eeprom[protocole::EEPROM_REVISION], simulateur->BlocsEcrits());
     }
-    return pilote.FinAtteinte() ? 0 : 1;
+    return fin ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "bench/pilote_auto.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,4 +119,17 @@ void PiloteAuto::Sonder()
         Opt.journal(QStringLiteral("page 12 answered: %1").arg(quitter->text().remove(QLatin1Char('&'))));
         quitter->click();
     }
+}
+
+bool PiloterDemo(PiloteAuto& pilote, ServicesDemarrage services, int delaiMaximumMs)
+{
+    services.fenetre.question = pilote.Question();
+    services.erreur = [](const QString& message) { std::fprintf(stderr, "error: %s\n", message.toUtf8().constData()); };
+    pilote.Surveiller();
+    QTimer::singleShot(delaiMaximumMs, [delaiMaximumMs] {
+        std::fprintf(stderr, "zantrel_demo: no end after %d s\n", delaiMaximumMs / 1000);
+        QApplication::exit(3);
+    });
+    Demarrer(std::move(services));
+    return pilote.FinAtteinte();
 }

@@ -15,6 +15,7 @@
 #include "link/ligne_serie.h"
 #include "ports/source_ports.h"
 #include "wizard/TFormMj.h"
+#include "wizard/demarrage.h"
 
 // The PC's port list with one port: the device's bridge, as COM33.
 inline constexpr int COM_APPAREIL = 33;
@@ -60,3 +61,7 @@ private:
     bool Abandon = false;  // answering No: the wizard is left with Exit once back on page 5
     std::map<int, qint64> Instants;
 };
+
+// The demo's run: the wizard started with these services, its questions answered by the pilot and
+// its errors printed, until it ends or delaiMaximumMs has passed. True once page 12 was answered No.
+bool PiloterDemo(PiloteAuto& pilote, ServicesDemarrage services, int delaiMaximumMs);

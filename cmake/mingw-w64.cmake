@@ -1,5 +1,6 @@
 # Cross-build for 64-bit Windows with MinGW-w64 (the -posix compilers, for std::thread).
-# Programs are linked statically so that they run under Wine without any DLL beside them.
+# Programs are linked statically so that they run under Wine without any DLL beside them (but for
+# the wizard, which shares the runtime libraries of Qt's).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -13,6 +14,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Qt for MinGW (scripts/qt-mingw), when the wizard is built: searched as the MinGW files are.
+if(ZANTREL_QT_MINGW)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${ZANTREL_QT_MINGW})
+endif()
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 

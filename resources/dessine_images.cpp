@@ -7,6 +7,7 @@
 //   bandeau@2x.jpg, connexion_appareil_pc@2x.jpg  the same at twice the size, for screens scaled
 //                                        above 1
 //   icone_fenetre_<size>.jpg   the burst at the other sizes of the desktop's icons
+//   zantrel.ico                the same burst at 16, 32, 48 and 256 px, the Windows program's icon
 // To redraw them: cmake --build <build> --target zantrel_dessine_images, then
 //   QT_QPA_PLATFORM=offscreen <build>/wizard/zantrel_dessine_images resources
 //
@@ -16,7 +17,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -258,6 +261,49 @@ bool Enregistrer(const QImage& image, const QString& dossier, const char* nom, i
     return Ecrit(image.save(chemin, "JPG", qualite), chemin);
 }
 
+void Ajouter16(QByteArray& octets, unsigned valeur)
+{
+    octets.append(char(valeur & 0xFF));
+    octets.append(char((valeur >> 8) & 0xFF));
+}
+
+void Ajouter32(QByteArray& octets, unsigned valeur)
+{
+    Ajouter16(octets, valeur & 0xFFFF);
+    Ajouter16(octets, valeur >> 16);
+}
+
+// A Windows icon file holding the burst at each size as a PNG image with alpha: the directory,
+// one entry per size (0 stands for 256), then the images.
+bool EnregistrerIco(const QString& dossier, const char* nom, std::initializer_list<unsigned> cotes)
+{
+    const QString chemin = dossier + QLatin1Char('/') + QString::fromLatin1(nom);
+    QByteArray repertoire;
+    QByteArray images;
+    Ajouter16(repertoire, 0);
+    Ajouter16(repertoire, 1);
+    Ajouter16(repertoire, unsigned(cotes.size()));
+    for (const unsigned cote : cotes) {
+        QByteArray png;
+        QBuffer tampon(&png);
+        if (!Ecrit(tampon.open(QIODevice::WriteOnly)
+                       && Eclat(int(cote)).convertToFormat(QImage::Format_ARGB32).save(&tampon, "PNG"),
+                   chemin))
+            return false;
+        repertoire.append(char(cote % 256));
+        repertoire.append(char(cote % 256));
+        Ajouter16(repertoire, 0);  // no palette, reserved
+        Ajouter16(repertoire, 1);  // planes
+        Ajouter16(repertoire, 32);  // bits per pixel
+        Ajouter32(repertoire, unsigned(png.size()));
+        Ajouter32(repertoire, 6 + 16 * unsigned(cotes.size()) + unsigned(images.size()));
+        images += png;
+    }
+    QFile fichier(chemin);
+    const QByteArray octets = repertoire + images;
+    return Ecrit(fichier.open(QIODevice::WriteOnly) && fichier.write(octets) == octets.size() && fichier.flush(), chemin);
+}
+
 // The burst at each size, then as SVG, in an icon theme's layout under dossier.
 bool EnregistrerIcones(const QString& dossier, const QString& nom, const QStringList& cotes)
 {
@@ -304,7 +350,8 @@ int main(int argc, char** argv)
               && Enregistrer(Bandeau(2), dossier, "bandeau@2x.jpg")
               && Enregistrer(ConnexionAppareilPc(1), dossier, "connexion_appareil_pc.jpg")
               && Enregistrer(ConnexionAppareilPc(2), dossier, "connexion_appareil_pc@2x.jpg")
-              && Enregistrer(Eclat(COTE_ECLAT), dossier, "icone_fenetre.jpg");
+              && Enregistrer(Eclat(COTE_ECLAT), dossier, "icone_fenetre.jpg")
+              && EnregistrerIco(dossier, "zantrel.ico", {16, 32, 48, 256});
     // The window icon at the desktop icons' other sizes.
     for (const int cote : {16, 48, 64, 128, 256})
         ok = ok && Enregistrer(Eclat(cote), dossier, QStringLiteral("icone_fenetre_%1.jpg").arg(cote).toLatin1().constData());
