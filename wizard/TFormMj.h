@@ -196,7 +196,7 @@ private:
     // computer must neither sleep nor shut down.
     bool MiseAJourEnCours() const;
     void ProtegerMiseAJour();
-    void LibererProtection();
+    void RelacherAppareil();
     // The names and descriptions a screen reader gives the pictures, the bar and the counter.
     void NommerPourLecteurs();
 

@@ -77,9 +77,8 @@ void TFormMj::ButtonPrecedantClick()
 {
     --Step;
     if (Step >= PREMIERE_ETAPE_CONNECTEE && Step <= DERNIERE_ETAPE_CONNECTEE) {
-        Com.Deconnecter();
+        RelacherAppareil();
         Com.FermerPort();
-        LibererProtection();
         Step = ETAPE_CHOIX_PORT;
         ActiverTimer();
         TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
@@ -121,9 +120,10 @@ void TFormMj::ProtegerMiseAJour()
     Verrou->Prendre(ComP07::NomProduit(), Texte(RAISON_VERROU).toStdString());
 }
 
-// The device is released: the computer may sleep again, and the window close.
-void TFormMj::LibererProtection()
+// The device is let go (the link's farewell): the computer may sleep again, and the window close.
+void TFormMj::RelacherAppareil()
 {
+    Com.Deconnecter();
     Verrou->Relacher();
     Controles->LabelFermetureRefusee->hide();
 }

@@ -130,8 +130,7 @@ void TFormMj::OnEtapeSuivante(const MessageFenetre&)
 // The line is released before the user answers, so that the device may be switched off.
 void TFormMj::OnEchecTransmission(const MessageFenetre&)
 {
-    Com.Deconnecter();
-    LibererProtection();
+    RelacherAppareil();
     TimerGestionSerie->stop();
     Reprendre(Question(this, GenreQuestion::Erreur, BoutonsQuestion::OuiNon,
                        TexteQuestion(ECHEC_TRANSMISSION, Language)));
@@ -142,7 +141,7 @@ void TFormMj::OnEchecTransmission(const MessageFenetre&)
 void TFormMj::OnEchecConnexion(const MessageFenetre& message)
 {
     TimerGestionSerie->stop();
-    Com.Deconnecter();
+    RelacherAppareil();
     Com.FermerPort();
     QString texte = TexteQuestion(ECHEC_CONNEXION, Language);
     const QString cause = CauseEchecOuverture(message.WParam);
@@ -183,8 +182,7 @@ QString TFormMj::CauseEchecOuverture(int resultat) const
 
 void TFormMj::OnRefusAppareil(const MessageFenetre& message)
 {
-    Com.Deconnecter();
-    LibererProtection();
+    RelacherAppareil();
     TimerGestionSerie->stop();
     GenreQuestion genre = GenreQuestion::Erreur;
     QString texte;

@@ -246,8 +246,7 @@ void TFormMj::EtapeDeconnexion()
         }
         break;
     case 1:
-        Com.Deconnecter();
-        LibererProtection();
+        RelacherAppareil();
         break;
     case 4:
         Controles->LabelLigne4->setEnabled(true);
