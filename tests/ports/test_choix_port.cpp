@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <utility>
 
 #include "ports/TConfigurationPort.h"
 #include "source_factice.h"
@@ -196,4 +197,26 @@ TEST_F(ChoixPort, ScansOnlyWhenNeeded)
 
     EXPECT_TRUE(ports.PortAChange());
     EXPECT_EQ(etat->lectures, 4);
+}
+
+// What each look at the bridge sees, and what the finder then tells.
+TEST_F(ChoixPort, BridgeCauseToldOnceSeenTwice)
+{
+    using E = EtatPont;
+    const std::pair<E, E> looks[] = {
+        {E::SansPilote, E::SansExplication},  // just plugged in: the driver may come
+        {E::SansPilote, E::SansPilote},
+        {E::Retenu, E::SansPilote},           // the cause seen before stands for one look
+        {E::Retenu, E::Retenu},
+        {E::SansExplication, E::SansExplication},  // its port came: at once
+        {E::PiloteAbsent, E::SansExplication},
+        {E::PiloteAbsent, E::PiloteAbsent},
+    };
+    int n = 0;
+    for (const auto& [vu, dit] : looks) {
+        SCOPED_TRACE(n++);
+        etat->pont = vu;
+        EXPECT_TRUE(ports.ExplicationPont().etat == dit);
+    }
+    EXPECT_TRUE(TConfPort(nullptr).ExplicationPont().etat == E::SansExplication);
 }

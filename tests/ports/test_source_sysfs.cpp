@@ -6,7 +6,11 @@
 #include <fstream>
 #include <string>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ports/TConfigurationPort.h"
@@ -92,6 +96,27 @@ protected:
         Fichier(classe + "/" + nom + "/type", type + "\n");
     }
 
+    // A USB device 1-2 (bus 1, device 7) with one interface, bound to pilote unless it is empty;
+    // PontUsb then puts a port on that interface.
+    void SurLeBus(const std::string& ids, const std::string& pilote)
+    {
+        const std::string appareil = racine + "/sys/devices/usb1/1-2";
+        const std::string interface = appareil + "/1-2:1.0";
+        const std::string bus = racine + "/sys/bus/usb/devices";
+        Dossier(interface);
+        Dossier(bus);
+        Fichier(appareil + "/idVendor", ids.substr(0, 4) + "\n");
+        Fichier(appareil + "/idProduct", ids.substr(5) + "\n");
+        Fichier(appareil + "/busnum", "1\n");
+        Fichier(appareil + "/devnum", "7\n");
+        if (!pilote.empty())
+            Lien(Pilote("usb", pilote), interface + "/driver");
+        Lien(appareil, bus + "/1-2");
+        Lien(interface, bus + "/1-2:1.0");
+    }
+
+    ConstatPont Pont() { return SourceSysfs(classe, dev, racine + "/sys/bus/usb/devices").ExaminerPont(); }
+
     std::vector<ValeurPort> Lire(LecturePorts attendu = LecturePorts::Lue)
     {
         SourceSysfs source(classe, dev);
@@ -111,6 +136,17 @@ std::string Texte(const std::vector<ValeurPort>& valeurs)
     for (const ValeurPort& v : valeurs)
         t += v.nom + "=" + v.donnees + (v.type == TYPE_TEXTE ? "" : "?") + ";";
     return t;
+}
+
+std::string Nom(EtatPont etat)
+{
+    switch (etat) {
+    case EtatPont::Retenu: return "held";
+    case EtatPont::SansPilote: return "no driver";
+    case EtatPont::PiloteAbsent: return "driver missing";
+    case EtatPont::SansExplication: break;
+    }
+    return "nothing to tell";
 }
 
 }  // namespace
@@ -187,4 +223,58 @@ TEST_F(ArbreSysfs, FinderFollowsTheBridgeInAndOut)
     EXPECT_TRUE(ports.PortAChange());
     EXPECT_EQ(ports.PortChoisi(), 1);
     EXPECT_FALSE(ports.EstPortAppareil());
+}
+
+TEST_F(ArbreSysfs, BridgeWithoutItsPortIsExplained)
+{
+    struct Cas {
+        const char* quoi;
+        const char* ids;
+        const char* pilote;
+        bool port;
+        EtatPont attendu;
+    };
+    const Cas cas[] = {
+        {"claimed through usbfs", "10c4:ea60", "usbfs", false, EtatPont::Retenu},
+        {"no driver bound", "10c4:ea60", "", false, EtatPont::SansPilote},
+        {"its port is there", "10c4:ea60", "cp210x", true, EtatPont::SansExplication},
+        {"its driver makes the port", "10c4:ea60", "cp210x", false, EtatPont::SansExplication},
+        {"another device", "10c4:ea61", "", false, EtatPont::SansExplication},
+        {"no bridge", nullptr, "", false, EtatPont::SansExplication},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.quoi);
+        TearDown();
+        SetUp();
+        if (c.ids)
+            SurLeBus(c.ids, c.pilote);
+        if (c.port)
+            PontUsb("ttyUSB0");
+        const ConstatPont constat = Pont();
+        EXPECT_EQ(Nom(constat.etat), Nom(c.attendu));
+        EXPECT_TRUE(constat.detenteurs.empty());
+    }
+}
+
+// The program that claimed the bridge keeps its USB node open: it is named.
+TEST_F(ArbreSysfs, HeldBridgeNamesItsHolder)
+{
+    SurLeBus("10c4:ea60", "usbfs");
+    const std::string noeud = dev + "/bus/usb/001/007";
+    Dossier(dev + "/bus/usb/001");
+    Fichier(noeud, "");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 3, noeud.c_str(), O_RDONLY, 0);
+    char sleep[] = "sleep";
+    char duree[] = "30";
+    char* arguments[] = {sleep, duree, nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawnp(&pid, "sleep", &actions, nullptr, arguments, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const ConstatPont constat = Pont();
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(Nom(constat.etat), Nom(EtatPont::Retenu));
+    EXPECT_EQ(constat.detenteurs, std::vector<std::string>{"sleep"});
 }

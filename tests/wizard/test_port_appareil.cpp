@@ -114,4 +114,54 @@ TEST(PortAppareil, LaPage12SuitLePortPourLAppareilSuivant)
     EXPECT_TRUE(a.Bouton("ButtonSuivant")->isHidden());
 }
 
+// A bridge plugged in without its port: page 5 tells why, in the wizard's language, once two
+// ticks agree, and hides it as soon as the port comes or the page is left.
+TEST(PortAppareil, Page5DitPourquoiLePontNaPasDePort)
+{
+    struct Cas {
+        ConstatPont pont;
+        int langue;
+        const char* extrait;
+    };
+    const Cas cas[] = {
+        {{EtatPont::Retenu, {"brltty", "autre"}}, 0, "un autre programme retient son port : brltty, autre. Fermez"},
+        {{EtatPont::Retenu, {}}, 1, "another program holds its port. Close the program that uses it"},
+        {{EtatPont::SansPilote, {}}, 0, "Linux n'a pas de pilote pour son port série"},
+        {{EtatPont::PiloteAbsent, {}}, 1, "Let Windows install it, or install the USB bridge maker's driver."},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.extrait);
+        Assistant a;
+        QLabel* ligne = a.Label("LabelPontSansPort");
+        const auto tick = [&a] { a.fenetre->TimerGestionSerieTimer(); };
+        a.ports->Debrancher();
+        a.ports->pont = c.pont;
+        a.fenetre->SetLanguage(c.langue);
+        a.AllerA(5);
+        EXPECT_TRUE(ligne->isHidden()) << "a first look may be a bridge still binding its driver";
+        tick();
+        EXPECT_FALSE(ligne->isHidden());
+        EXPECT_TRUE(ligne->text().contains(U(c.extrait))) << ligne->text().toStdString();
+        EXPECT_TRUE(ligne->text().contains(QStringLiteral("Zantrel")));
+
+        a.ports->Brancher();
+        a.ports->pont = {};
+        tick();
+        EXPECT_TRUE(ligne->isHidden());
+        EXPECT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
+
+        // The port taken away again: told on the second tick, gone with the page.
+        a.ports->Debrancher();
+        a.ports->pont = c.pont;
+        tick();
+        EXPECT_TRUE(ligne->isHidden());
+        tick();
+        EXPECT_FALSE(ligne->isHidden());
+        a.Precedent();
+        EXPECT_TRUE(ligne->isHidden());
+        a.Suivant();
+        EXPECT_FALSE(ligne->isHidden());
+    }
+}
+
 }  // namespace
