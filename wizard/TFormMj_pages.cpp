@@ -111,7 +111,7 @@ void TFormMj::ShowStep(int step)
     case 12: Page12(); break;
     default: return;  // 9 and 10 belong to the sequencer; other numbers have no page
     }
-    if (step != 5)
+    if (step != 5)  // the bridge's explanation belongs to page 5
         Controles->LabelPontSansPort->hide();
     NommerPourLecteurs();
     PlacerFocus();

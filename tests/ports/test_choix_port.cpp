@@ -204,19 +204,14 @@ TEST_F(ChoixPort, BridgeCauseToldOnceSeenTwice)
 {
     using E = EtatPont;
     const std::pair<E, E> looks[] = {
-        {E::SansPilote, E::SansExplication},  // just plugged in: the driver may come
-        {E::SansPilote, E::SansPilote},
-        {E::Retenu, E::SansPilote},           // the cause seen before stands for one look
-        {E::Retenu, E::Retenu},
-        {E::SansExplication, E::SansExplication},  // its port came: at once
-        {E::PiloteAbsent, E::SansExplication},
-        {E::PiloteAbsent, E::PiloteAbsent},
+        {E::SansPilote, E::SansExplication}, {E::SansPilote, E::SansPilote},  // just plugged in
+        {E::Retenu, E::SansPilote}, {E::Retenu, E::Retenu},                    // the cause before stands
+        {E::SansExplication, E::SansExplication},                              // the port came: at once
+        {E::PiloteAbsent, E::SansExplication}, {E::PiloteAbsent, E::PiloteAbsent},
     };
-    int n = 0;
-    for (const auto& [vu, dit] : looks) {
-        SCOPED_TRACE(n++);
-        etat->pont = vu;
-        EXPECT_TRUE(ports.ExplicationPont().etat == dit);
+    for (const auto& look : looks) {
+        SCOPED_TRACE(&look - looks);
+        etat->pont = look.first;
+        EXPECT_EQ(static_cast<int>(ports.ExplicationPont().etat), static_cast<int>(look.second));
     }
-    EXPECT_TRUE(TConfPort(nullptr).ExplicationPont().etat == E::SansExplication);
 }
