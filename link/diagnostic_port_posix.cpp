@@ -2,15 +2,10 @@
 #include "link/diagnostic_port.h"
 #include "link/fichiers_posix.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <fstream>
-#include <memory>
 #include <vector>
 
-#include <dirent.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,49 +34,6 @@ std::string Groupe(const std::string& chemin)
     while (::getgrgid_r(etat.st_gid, &g, tampon.data(), tampon.size(), &trouve) == ERANGE)
         tampon.resize(tampon.size() * 2);
     return trouve ? std::string(trouve->gr_name) : std::to_string(etat.st_gid);
-}
-
-std::string CheminReel(const std::string& chemin)
-{
-    std::unique_ptr<char, decltype(&std::free)> reel(::realpath(chemin.c_str(), nullptr), &std::free);
-    return reel ? std::string(reel.get()) : chemin;
-}
-
-bool AUnDescripteurSur(const std::string& dossierFd, const std::string& cible)
-{
-    const Dossier fds(::opendir(dossierFd.c_str()));
-    if (!fds)
-        return false;  // another user's process: the system does not show its files
-    while (const dirent* f = ::readdir(fds.get()))
-        if (f->d_name[0] != '.' && CibleLien(dossierFd + "/" + f->d_name) == cible)
-            return true;
-    return false;
-}
-
-// The other processes with the device open, by their command names, each name once.
-std::vector<std::string> Detenteurs(const std::string& chemin)
-{
-    const std::string cible = CheminReel(chemin);
-    const std::string moi = std::to_string(::getpid());
-    std::vector<std::string> noms;
-    const Dossier proc(::opendir("/proc"));
-    if (!proc)
-        return noms;
-    while (const dirent* e = ::readdir(proc.get())) {
-        const std::string pid = e->d_name;
-        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == moi)
-            continue;
-        if (!AUnDescripteurSur("/proc/" + pid + "/fd", cible))
-            continue;
-        std::ifstream commande("/proc/" + pid + "/comm");
-        std::string nom;
-        std::getline(commande, nom);
-        if (nom.empty())
-            nom = pid;
-        if (std::find(noms.begin(), noms.end(), nom) == noms.end())
-            noms.push_back(nom);
-    }
-    return noms;
 }
 
 // A regular file: a rule masked by a link to /dev/null does not count.

@@ -1,8 +1,10 @@
-// Directories and symbolic links on POSIX: the port diagnostics and the sysfs port list read both.
+// Directories, symbolic links and the holders of a device on POSIX: the port diagnostics and the
+// sysfs port list read them.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <dirent.h>
 
@@ -14,3 +16,7 @@ using Dossier = std::unique_ptr<DIR, FermeDossier>;
 
 // What a symbolic link points to, as written in it; empty when the path is no link.
 std::string CibleLien(const std::string& lien);
+
+// The other processes that have the file open, by their command names, each name once; only the
+// processes whose files the system shows this user count.
+std::vector<std::string> Detenteurs(const std::string& chemin);

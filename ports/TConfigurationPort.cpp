@@ -117,6 +117,16 @@ bool TConfPort::RecherchePorts()
     return true;
 }
 
+ConstatPont TConfPort::ExplicationPont()
+{
+    ConstatPont constat = Source ? Source->ExaminerPont() : ConstatPont();
+    const EtatPont vu = constat.etat;
+    if (vu == EtatPont::SansExplication || vu == DernierEtatPont)
+        PontConfirme = std::move(constat);
+    DernierEtatPont = vu;
+    return PontConfirme;
+}
+
 int TConfPort::ExtraitNumero(const std::string& entree)
 {
     size_t debut = 0;

@@ -20,6 +20,10 @@ public:
     bool EstPortAppareil();
     bool RecherchePorts();
     static int ExtraitNumero(const std::string& entree);
+    // Why the device's bridge is plugged in while none of its ports is there. A cause counts once
+    // two looks in a row see it (a bridge just plugged in is without its driver for a moment);
+    // until then the cause seen before stands. Nothing to tell counts at once.
+    ConstatPont ExplicationPont();
 
     const std::vector<std::string>& Ports() const { return ListePorts; }
     int Index() const { return IndexChoisi; }
@@ -35,4 +39,6 @@ private:
     std::vector<std::string> ListePorts;
     int IndexChoisi = -1;
     int NumeroChoisi = 0;
+    EtatPont DernierEtatPont = EtatPont::SansExplication;
+    ConstatPont PontConfirme;
 };

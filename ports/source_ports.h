@@ -22,11 +22,33 @@ enum class LecturePorts {
     DescriptionIllisible,  // the list exists but could not be read
 };
 
+// The device's USB bridge seen on the bus while none of its serial ports is there, and why.
+enum class EtatPont {
+    SansExplication,  // not plugged in, its port is there or is coming: nothing to tell
+    Retenu,           // another program holds it (Linux: its interface bound to another driver)
+    SansPilote,       // no serial driver bound to it (Linux)
+    PiloteAbsent,     // its driver is not installed (Windows: a driver problem code)
+};
+
+struct ConstatPont {
+    EtatPont etat = EtatPont::SansExplication;
+    std::vector<std::string> detenteurs;  // Retenu: the programs, as far as the system shows them
+
+    bool operator==(const ConstatPont& autre) const { return etat == autre.etat && detenteurs == autre.detenteurs; }
+    bool operator!=(const ConstatPont& autre) const { return !(*this == autre); }
+};
+
+// The bridge's USB ids, as the bus reports them.
+inline constexpr unsigned short ID_FOURNISSEUR_PONT = 0x10c4;
+inline constexpr unsigned short ID_PRODUIT_PONT = 0xea60;
+
 class SourcePorts {
 public:
     virtual ~SourcePorts() = default;
     // Fills valeurs in enumeration order.
     virtual LecturePorts Lire(std::vector<ValeurPort>& valeurs) = 0;
+    // Looks at the bridge on the bus now; a list without a bus behind it sees none.
+    virtual ConstatPont ExaminerPont() { return {}; }
 };
 
 // The platform's serial-port list (sysfs on Linux, the registry on Windows).

@@ -1,15 +1,32 @@
 // The serial-port list on Windows: the values of HKLM\HARDWARE\DEVICEMAP\SERIALCOMM,
 // where each serial driver registers its ports (device name -> "COMn").
-#include "ports/source_ports.h"
+#include "ports/appareils_pnp.h"
 
 #include <windows.h>
 
+#include <cctype>
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr const char* CLE_PORTS_SERIE = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+// Device Manager's code for a device the user turned off: not a missing driver.
+constexpr unsigned long PROBLEME_DESACTIVE = 22;
+
+// Hardware ids are compared without regard to case, as Plug and Play does.
+bool EstPont(const std::string& idMateriel)
+{
+    char motif[32];
+    std::snprintf(motif, sizeof motif, "USB\\VID_%04X&PID_%04X", ID_FOURNISSEUR_PONT, ID_PRODUIT_PONT);
+    std::string id = idMateriel;
+    for (char& c : id)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return id.rfind(motif, 0) == 0;
+}
 
 // The key is closed on every way out of a scan.
 class CleRegistre {
@@ -87,6 +104,23 @@ bool LireValeur(HKEY cle, ValeurPort& valeur)
 
 class SourceRegistre final : public SourcePorts {
 public:
+    explicit SourceRegistre(ListeAppareilsPnp appareils) : Appareils(std::move(appareils)) {}
+
+    // A bridge with a driver problem and no COM name: its driver is not installed (or broken).
+    ConstatPont ExaminerPont() override
+    {
+        bool sansPilote = false;
+        for (const AppareilPnp& appareil : Appareils ? Appareils() : std::vector<AppareilPnp>()) {
+            if (!EstPont(appareil.idMateriel))
+                continue;
+            if (appareil.portCom)
+                return {};
+            if (appareil.codeProbleme != 0 && appareil.codeProbleme != PROBLEME_DESACTIVE)
+                sansPilote = true;
+        }
+        return sansPilote ? ConstatPont{EtatPont::PiloteAbsent, {}} : ConstatPont();
+    }
+
     LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
     {
         valeurs.clear();
@@ -122,11 +156,19 @@ public:
         }
         return LecturePorts::Lue;
     }
+
+private:
+    ListeAppareilsPnp Appareils;
 };
 
 }  // namespace
 
+std::unique_ptr<SourcePorts> CreerSourceRegistre(ListeAppareilsPnp appareils)
+{
+    return std::make_unique<SourceRegistre>(std::move(appareils));
+}
+
 std::unique_ptr<SourcePorts> CreerSourcePorts()
 {
-    return std::make_unique<SourceRegistre>();
+    return CreerSourceRegistre(ListerAppareilsPnp);
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <utility>
 
@@ -16,6 +18,9 @@
 #include "link/fichiers_posix.h"
 
 namespace {
+
+// The bridge's serial driver in the kernel.
+constexpr const char* PILOTE_PONT = "cp210x";
 
 std::string NomFinal(const std::string& chemin)
 {
@@ -78,7 +83,7 @@ std::string NumeroDuNom(const std::string& nomTty)
 std::string NomValeur(const std::string& pilote, const std::string& nomTty)
 {
     std::string famille = "Serial";
-    if (pilote == "cp210x")
+    if (pilote == PILOTE_PONT)
         famille = "Silabser";
     else if (pilote == "cdc_acm")
         famille = "USBSER";
@@ -91,10 +96,56 @@ bool Existe(const std::string& chemin)
     return stat(chemin.c_str(), &etat) == 0;
 }
 
+// A folder's entries but . and .., in name order.
+std::vector<std::string> Entrees(const std::string& chemin)
+{
+    std::vector<std::string> noms;
+    Dossier dossier(opendir(chemin.c_str()));
+    if (!dossier)
+        return noms;
+    while (const dirent* e = readdir(dossier.get())) {
+        const std::string nom = e->d_name;
+        if (nom != "." && nom != "..")
+            noms.push_back(nom);
+    }
+    std::sort(noms.begin(), noms.end());
+    return noms;
+}
+
+// A sysfs attribute's number, in the given base; -1 when it is missing or not a number.
+long Attribut(const std::string& chemin, int base)
+{
+    std::ifstream fichier(chemin);
+    std::string texte;
+    if (!std::getline(fichier, texte))
+        return -1;
+    char* fin = nullptr;
+    const long valeur = std::strtol(texte.c_str(), &fin, base);
+    return fin != texte.c_str() ? valeur : -1;
+}
+
+bool EstPont(const std::string& appareil)
+{
+    return Attribut(appareil + "/idVendor", 16) == ID_FOURNISSEUR_PONT
+        && Attribut(appareil + "/idProduct", 16) == ID_PRODUIT_PONT;
+}
+
+// The device's node under dossierDev, which a program holding it through usbfs keeps open.
+std::string NoeudUsb(const std::string& appareil, const std::string& dossierDev)
+{
+    const long bus = Attribut(appareil + "/busnum", 10);
+    const long numero = Attribut(appareil + "/devnum", 10);
+    if (bus < 0 || numero < 0)
+        return {};
+    char nom[32];
+    std::snprintf(nom, sizeof nom, "/bus/usb/%03ld/%03ld", bus, numero);
+    return dossierDev + nom;
+}
+
 }  // namespace
 
-SourceSysfs::SourceSysfs(std::string dossierClasse, std::string dossierDev)
-    : DossierClasse(std::move(dossierClasse)), DossierDev(std::move(dossierDev))
+SourceSysfs::SourceSysfs(std::string dossierClasse, std::string dossierDev, std::string dossierUsb)
+    : DossierClasse(std::move(dossierClasse)), DossierDev(std::move(dossierDev)), DossierUsb(std::move(dossierUsb))
 {
 }
 
@@ -132,6 +183,40 @@ LecturePorts SourceSysfs::Lire(std::vector<ValeurPort>& valeurs)
         valeurs.push_back(std::move(valeur));
     }
     return LecturePorts::Lue;
+}
+
+ConstatPont SourceSysfs::ExaminerPont()
+{
+    std::string noeudRetenu;
+    bool retenu = false;
+    bool sansPilote = false;
+    for (const std::string& nom : Entrees(DossierUsb)) {
+        // Interfaces are listed beside the devices, as "1-2:1.0"; only devices carry the ids.
+        const std::string appareil = DossierUsb + "/" + nom;
+        if (nom.find(':') != std::string::npos || !EstPont(appareil))
+            continue;
+        for (const std::string& interface : Entrees(appareil)) {
+            if (interface.rfind(nom + ":", 0) != 0)
+                continue;
+            const std::string dossier = appareil + "/" + interface;
+            for (const std::string& enfant : Entrees(dossier))
+                if (enfant.rfind("ttyUSB", 0) == 0)
+                    return {};  // a port is there: the port list tells the rest
+            const std::string pilote = NomCible(dossier + "/driver");
+            if (pilote.empty()) {
+                sansPilote = true;
+            } else if (pilote != PILOTE_PONT && !retenu) {
+                retenu = true;
+                noeudRetenu = NoeudUsb(appareil, DossierDev);
+            }
+            // The bridge's own driver without a port yet: the port is being made.
+        }
+    }
+    if (retenu)
+        return {EtatPont::Retenu, noeudRetenu.empty() ? std::vector<std::string>() : Detenteurs(noeudRetenu)};
+    if (sansPilote)
+        return {EtatPont::SansPilote, {}};
+    return {};
 }
 
 std::unique_ptr<SourcePorts> CreerSourcePorts()

@@ -8,12 +8,17 @@
 
 class SourceSysfs : public SourcePorts {
 public:
-    explicit SourceSysfs(std::string dossierClasse = "/sys/class/tty", std::string dossierDev = "/dev");
+    explicit SourceSysfs(std::string dossierClasse = "/sys/class/tty", std::string dossierDev = "/dev",
+                         std::string dossierUsb = "/sys/bus/usb/devices");
 
     // One value per tty backed by hardware and reachable in dossierDev, in name order.
     LecturePorts Lire(std::vector<ValeurPort>& valeurs) override;
+    // The bridges among dossierUsb's devices: held when an interface is bound to another driver
+    // (a program's claim through usbfs shows so), without a driver when none is bound.
+    ConstatPont ExaminerPont() override;
 
 private:
     std::string DossierClasse;
     std::string DossierDev;
+    std::string DossierUsb;
 };

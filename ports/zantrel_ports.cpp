@@ -1,7 +1,8 @@
-// Prints this PC's serial-port list, with the device each COM name stands for, and the port the
-// wizard would choose.
+// Prints this PC's serial-port list, with the device each COM name stands for, the port the
+// wizard would choose, and why the device's bridge has no port when it is plugged in without one.
 #include <clocale>
 #include <cstdio>
+#include <string>
 
 #include "link/chemin_port.h"
 #include "link/ligne_serie.h"
@@ -22,6 +23,26 @@ int main()
     std::printf("Serial ports (%u):\n", static_cast<unsigned>(ports.Ports().size()));
     for (const std::string& entree : ports.Ports())
         std::printf("  %-18s %s\n", entree.c_str(), ligne->CheminPeripherique(TConfPort::ExtraitNumero(entree)).c_str());
+
+    // Looked at twice, as page 5 does over two ticks: a cause counts when both looks see it.
+    ports.ExplicationPont();
+    const ConstatPont pont = ports.ExplicationPont();
+    std::string detenteurs;
+    for (const std::string& nom : pont.detenteurs)
+        detenteurs += (detenteurs.empty() ? " by " : ", ") + nom;
+    switch (pont.etat) {
+    case EtatPont::Retenu:
+        std::printf("Bridge: plugged in, held by another program%s\n", detenteurs.c_str());
+        break;
+    case EtatPont::SansPilote:
+        std::printf("Bridge: plugged in, no serial driver bound to it\n");
+        break;
+    case EtatPont::PiloteAbsent:
+        std::printf("Bridge: plugged in, its driver is not installed\n");
+        break;
+    case EtatPont::SansExplication:
+        break;
+    }
 
     const int numero = ports.PortChoisi();
     if (numero <= 0) {

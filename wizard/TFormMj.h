@@ -158,6 +158,8 @@ private:
     // Follows the device's port on a tick of steps 1 to 5 and 12; on page 5 also keeps
     // Next and the invitation line in step with it.
     void SuivrePortAppareil(bool page5);
+    // Page 5's line on a bridge plugged in without its port, kept in step on every tick.
+    void ExpliquerPont();
 
     // The work of one tick at steps 6, 7, 10 and 11; steps 8 and 9 are the walk's.
     void EtapeConnexion();

@@ -111,6 +111,8 @@ void TFormMj::ShowStep(int step)
     case 12: Page12(); break;
     default: return;  // 9 and 10 belong to the sequencer; other numbers have no page
     }
+    if (step != 5)  // the bridge's explanation belongs to page 5
+        Controles->LabelPontSansPort->hide();
     NommerPourLecteurs();
     PlacerFocus();
 }
@@ -275,6 +277,7 @@ void TFormMj::Page5()
     }
     c.ButtonSuivant->setEnabled(appareil);
     c.LabelLigne4->setVisible(appareil);
+    ExpliquerPont();
 }
 
 // Waiting for the connection.

@@ -57,6 +57,7 @@ void TFormMj::TimerGestionSerieTimer()
         break;
     case 5:
         SuivrePortAppareil(true);
+        ExpliquerPont();
         break;
     case 6:
         EtapeConnexion();

@@ -11,6 +11,7 @@ struct EtatSource {
     LecturePorts resultat = LecturePorts::Lue;
     std::vector<ValeurPort> valeurs;
     int lectures = 0;
+    EtatPont pont = EtatPont::SansExplication;  // what the bridge's next look sees
 
     void Ports(std::vector<ValeurPort> v)
     {
@@ -28,6 +29,7 @@ public:
         valeurs = Etat->valeurs;
         return Etat->resultat;
     }
+    ConstatPont ExaminerPont() override { return {Etat->pont, {}}; }
 
 private:
     std::shared_ptr<EtatSource> Etat;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <utility>
 
 #include "ports/TConfigurationPort.h"
 #include "source_factice.h"
@@ -196,4 +197,21 @@ TEST_F(ChoixPort, ScansOnlyWhenNeeded)
 
     EXPECT_TRUE(ports.PortAChange());
     EXPECT_EQ(etat->lectures, 4);
+}
+
+// What each look at the bridge sees, and what the finder then tells.
+TEST_F(ChoixPort, BridgeCauseToldOnceSeenTwice)
+{
+    using E = EtatPont;
+    const std::pair<E, E> looks[] = {
+        {E::SansPilote, E::SansExplication}, {E::SansPilote, E::SansPilote},  // just plugged in
+        {E::Retenu, E::SansPilote}, {E::Retenu, E::Retenu},                    // the cause before stands
+        {E::SansExplication, E::SansExplication},                              // the port came: at once
+        {E::PiloteAbsent, E::SansExplication}, {E::PiloteAbsent, E::PiloteAbsent},
+    };
+    for (const auto& look : looks) {
+        SCOPED_TRACE(&look - looks);
+        etat->pont = look.first;
+        EXPECT_EQ(static_cast<int>(ports.ExplicationPont().etat), static_cast<int>(look.second));
+    }
 }

@@ -6,7 +6,11 @@
 #include <fstream>
 #include <string>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ports/TConfigurationPort.h"
@@ -90,6 +94,43 @@ protected:
         Lien(Pilote("serial-base", "port"), port + "/driver");
         Tty(nom, port);
         Fichier(classe + "/" + nom + "/type", type + "\n");
+    }
+
+    // A USB device 1-2 (bus 1, device 7) with one interface, bound to pilote unless it is empty;
+    // PontUsb then puts a port on that interface.
+    void SurLeBus(const std::string& ids, const std::string& pilote)
+    {
+        const std::string appareil = racine + "/sys/devices/usb1/1-2";
+        const std::string interface = appareil + "/1-2:1.0";
+        const std::string bus = racine + "/sys/bus/usb/devices";
+        Dossier(interface);
+        Dossier(bus);
+        Fichier(appareil + "/idVendor", ids.substr(0, 4) + "\n");
+        Fichier(appareil + "/idProduct", ids.substr(5) + "\n");
+        Fichier(appareil + "/busnum", "1\n");
+        Fichier(appareil + "/devnum", "7\n");
+        if (!pilote.empty())
+            Lien(Pilote("usb", pilote), interface + "/driver");
+        Lien(appareil, bus + "/1-2");
+        Lien(interface, bus + "/1-2:1.0");
+    }
+
+    ConstatPont Pont() { return SourceSysfs(classe, dev, racine + "/sys/bus/usb/devices").ExaminerPont(); }
+
+    // A program that keeps the file open, as one holding a USB device through usbfs does.
+    static pid_t Tenir(const std::string& fichier)
+    {
+        Dossier(fichier.substr(0, fichier.rfind('/')));
+        Fichier(fichier, "");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 3, fichier.c_str(), O_RDONLY, 0);
+        char programme[] = "sleep", duree[] = "30";
+        char* arguments[] = {programme, duree, nullptr};
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawnp(&pid, "sleep", &actions, nullptr, arguments, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
     }
 
     std::vector<ValeurPort> Lire(LecturePorts attendu = LecturePorts::Lue)
@@ -187,4 +228,40 @@ TEST_F(ArbreSysfs, FinderFollowsTheBridgeInAndOut)
     EXPECT_TRUE(ports.PortAChange());
     EXPECT_EQ(ports.PortChoisi(), 1);
     EXPECT_FALSE(ports.EstPortAppareil());
+}
+
+// A bridge on the bus: held (its interface claimed through usbfs, its node maybe open in a
+// program), without a driver, or with its port there or coming.
+TEST_F(ArbreSysfs, BridgeWithoutItsPortIsExplained)
+{
+    struct Cas {
+        const char* ids;
+        const char* pilote;
+        bool port, tenu;
+        EtatPont attendu;
+    };
+    const Cas cas[] = {
+        {"10c4:ea60", "usbfs", false, false, EtatPont::Retenu},
+        {"10c4:ea60", "usbfs", false, true, EtatPont::Retenu},
+        {"10c4:ea60", "", false, false, EtatPont::SansPilote},
+        {"10c4:ea60", "cp210x", true, false, EtatPont::SansExplication},
+        {"10c4:ea60", "cp210x", false, false, EtatPont::SansExplication},
+        {"10c4:ea61", "", false, false, EtatPont::SansExplication},
+        {nullptr, "", false, false, EtatPont::SansExplication},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(&c - cas);
+        TearDown();
+        SetUp();
+        if (c.ids)
+            SurLeBus(c.ids, c.pilote);
+        if (c.port)
+            PontUsb("ttyUSB0");
+        const pid_t pid = c.tenu ? Tenir(dev + "/bus/usb/001/007") : 0;
+        const ConstatPont constat = Pont();
+        if (pid > 0 && kill(pid, SIGKILL) == 0)
+            waitpid(pid, nullptr, 0);
+        EXPECT_EQ(static_cast<int>(constat.etat), static_cast<int>(c.attendu));
+        EXPECT_EQ(constat.detenteurs, c.tenu ? std::vector<std::string>{"sleep"} : std::vector<std::string>());
+    }
 }

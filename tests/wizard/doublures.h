@@ -80,6 +80,7 @@ inline const std::string REGLE_ABSENTE = "/nulle-part/70-zantrel.rules";
 struct EtatPorts {
     std::vector<ValeurPort> valeurs;
     int lectures = 0;
+    ConstatPont pont;  // the device's bridge on the bus
 
     void Brancher() { valeurs = {{"\\Device\\Serial0", TYPE_TEXTE, "COM1"}, {"\\Device\\Silabser0", TYPE_TEXTE, "COM33"}}; }
     void Debrancher() { valeurs = {{"\\Device\\Serial0", TYPE_TEXTE, "COM1"}}; }
@@ -94,6 +95,7 @@ public:
         valeurs = Etat->valeurs;
         return LecturePorts::Lue;
     }
+    ConstatPont ExaminerPont() override { return Etat->pont; }
 
 private:
     std::shared_ptr<EtatPorts> Etat;

@@ -1,6 +1,8 @@
 // Page 5 and the ticks of the waiting steps follow the device's port in the PC's port list.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "doublures.h"
 
 namespace {
@@ -112,6 +114,46 @@ TEST(PortAppareil, LaPage12SuitLePortPourLAppareilSuivant)
     a.fenetre->TimerGestionSerieTimer();
     EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
     EXPECT_TRUE(a.Bouton("ButtonSuivant")->isHidden());
+}
+
+// A bridge plugged in without its port: page 5 tells why, in the wizard's language, once two
+// ticks agree, and hides it as soon as the port comes or the page is left.
+TEST(PortAppareil, Page5DitPourquoiLePontNaPasDePort)
+{
+    const std::tuple<ConstatPont, int, const char*> cas[] = {
+        {{EtatPont::Retenu, {"brltty", "autre"}}, 0,
+         "Votre Zantrel est branché, mais un autre programme retient son port : brltty, autre. Fermez"},
+        {{EtatPont::Retenu, {}}, 1, "another program holds its port. Close the program that uses it"},
+        {{EtatPont::SansPilote, {}}, 0, "Linux n'a pas de pilote pour son port série"},
+        {{EtatPont::PiloteAbsent, {}}, 1,
+         "Your Zantrel is plugged in, but the driver of its USB port is not installed. Let Windows"},
+    };
+    for (const auto& [pont, langue, extrait] : cas) {
+        SCOPED_TRACE(extrait);
+        Assistant a;
+        QLabel* ligne = a.Label("LabelPontSansPort");
+        const auto tick = [&a, ligne] { a.fenetre->TimerGestionSerieTimer(); return !ligne->isHidden(); };
+        a.ports->Debrancher();
+        a.ports->pont = pont;
+        a.fenetre->SetLanguage(langue);
+        a.AllerA(5);
+        EXPECT_TRUE(ligne->isHidden()) << "a first look may be a bridge still binding its driver";
+        EXPECT_TRUE(tick());
+        EXPECT_TRUE(ligne->text().contains(U(extrait))) << ligne->text().toStdString();
+
+        a.ports->Brancher();
+        a.ports->pont = {};
+        EXPECT_FALSE(tick());
+        EXPECT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
+
+        // The port taken away again: told on the second tick, gone with the page.
+        a.ports->Debrancher();
+        a.ports->pont = pont;
+        EXPECT_FALSE(tick());
+        EXPECT_TRUE(tick());
+        a.Precedent();
+        EXPECT_TRUE(ligne->isHidden());
+    }
 }
 
 }  // namespace
