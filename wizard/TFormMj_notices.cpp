@@ -167,10 +167,7 @@ QString TFormMj::CauseEchecOuverture(int resultat) const
     case CauseEchecPort::Occupee: {
         if (d.detenteurs.empty())
             return Formater(PORT_OCCUPE.En(Language), port.c_str());
-        std::string programmes;
-        for (const std::string& nom : d.detenteurs)
-            programmes += (programmes.empty() ? "" : ", ") + nom;
-        return Formater(PORT_OCCUPE_PAR.En(Language), port.c_str(), programmes.c_str());
+        return Formater(PORT_OCCUPE_PAR.En(Language), port.c_str(), ListeProgrammes(d.detenteurs).c_str());
     }
     case CauseEchecPort::Disparue:
         return Formater(PORT_DISPARU.En(Language), port.c_str(), ComP07::NomProduit());

@@ -40,9 +40,7 @@ void TFormMj::ExpliquerPont()
     QString texte;
     switch (constat.etat) {
     case EtatPont::Retenu: {
-        std::string programmes;
-        for (const std::string& nom : constat.detenteurs)
-            programmes += (programmes.empty() ? "" : ", ") + nom;
+        const std::string programmes = ListeProgrammes(constat.detenteurs);
         texte = programmes.empty() ? Formater(PONT_RETENU.En(Language), produit)
                                    : Formater(PONT_RETENU_PAR.En(Language), produit, programmes.c_str());
         break;

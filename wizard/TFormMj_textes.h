@@ -16,6 +16,15 @@ struct PaireTexte {
     const char* En(int langue) const { return langue == 1 ? anglais : francais; }
 };
 
+// The programs that hold a port, for a text's "%s".
+inline std::string ListeProgrammes(const std::vector<std::string>& noms)
+{
+    std::string liste;
+    for (const std::string& nom : noms)
+        liste += (liste.empty() ? "" : ", ") + nom;
+    return liste;
+}
+
 // printf-style formatting of a UTF-8 format; the result is as long as it needs to be.
 template <typename... Arguments>
 QString Formater(const char* format, Arguments... arguments)
