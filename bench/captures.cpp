@@ -46,7 +46,7 @@ public:
         const QString suffixe = langue == 0 ? QStringLiteral("fr") : QStringLiteral("en");
         ServicesFormMj services;
         services.ouvreur = [](const std::string&) { return false; };
-        services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&) { return false; };
+        services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) { return false; };
         TFormMj fenetre(std::move(services));
         TConfPort ports(std::make_unique<PortsAvecAppareil>());
         fenetre.AssocierPorts(&ports);

@@ -55,11 +55,12 @@ PiloteAuto::PiloteAuto(Options options) : Opt(std::move(options))
 
 PoseQuestion PiloteAuto::Question()
 {
-    return [this](QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte) {
+    return [this](QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
+                  const QString& details) {
         const bool ouiNon = boutons == BoutonsQuestion::OuiNon;
         bool reponse = true;
         if (!Opt.automatique)
-            reponse = PoserQuestionBoite(fenetre, genre, boutons, texte);
+            reponse = PoserQuestionBoite(fenetre, genre, boutons, texte, details);
         else if (ouiNon)
             reponse = Opt.repondreOui;
         const QString genreTexte = genre == GenreQuestion::Erreur ? QStringLiteral("error") : QStringLiteral("information");

@@ -16,6 +16,7 @@
 #include "about/ouvreur_url.h"
 #include "link/Com_p07_v1_2.h"
 #include "wizard/ecritures_comp07.h"
+#include "wizard/operations_mise_a_jour.h"
 #include "wizard/parcours_image.h"
 #include "wizard/verrou_veille.h"
 #include "wizard/version_mise_a_jour.h"
@@ -35,12 +36,14 @@ class FormMj;
 enum class GenreQuestion { Erreur, Information };
 enum class BoutonsQuestion { OuiNon, Ok };
 
-// Shows a modal question over the window; true when the user answered Yes (or OK).
-using PoseQuestion =
-    std::function<bool(QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte)>;
+// Shows a modal question over the window; true when the user answered Yes (or OK). details: what
+// support needs to know, behind the box's details button; empty for none.
+using PoseQuestion = std::function<bool(QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons,
+                                        const QString& texte, const QString& details)>;
 
 // The question as a message box of the toolkit.
-bool PoserQuestionBoite(QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte);
+bool PoserQuestionBoite(QWidget* fenetre, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
+                        const QString& details);
 
 // What the window uses of the outside world; an empty member takes the platform's own.
 struct ServicesFormMj {
@@ -51,11 +54,11 @@ struct ServicesFormMj {
     std::vector<std::string> reglesPeripherique;  // where the package's device rule may be installed
 };
 
-// A notice the window posts to itself: its number, and the one value it carries.
+// A notice the window posts to itself: its number and what it carries.
 struct MessageFenetre {
     int Msg = 0;
     int WParam = 0;
-    int LParam = 0;  // always 0
+    int LParam = 0;  // the failures: the OperationMiseAJour that failed; else 0
 };
 
 // The walk over the firmware image reaches the window through FenetreParcours.
@@ -87,7 +90,7 @@ public:
     // Notices. Posting queues the notice and schedules its handling once the current handler
     // returns; a tick handles any pending notice first and then does no work of its own, so the
     // sequencer always sees the step a notice leads to.
-    void PosterNotice(int msg, int wParam = 0);
+    void PosterNotice(int msg, int wParam = 0, int lParam = 0);
     // Handles every pending notice, in order; true when the tick must not work (one was handled,
     // or a handler is still running its question).
     bool TraiterNotices();
@@ -129,6 +132,14 @@ public:
     unsigned MajeurAppareil = 0;
     unsigned MineurAppareil = 0;
     unsigned RevisionAppareil = 0;
+    // Which of these the device plugged for this attempt has given; page 6 forgets them, so that
+    // a failure never speaks of the device before.
+    struct LecturesAppareil {
+        bool variante = false;
+        bool numeroSerie = false;
+        bool version = false;
+    };
+    LecturesAppareil Lu;
 
 protected:
     // A close request (the window manager's close, Alt+F4) is refused from the device checks
@@ -167,7 +178,9 @@ private:
     void EtapeLangue();
     void EtapeDeconnexion();
     // A link operation failed: the transmission-problem question follows.
-    void EchecTransmission(int resultat, bool intervalleAttente = true);
+    void EchecTransmission(OperationMiseAJour operation, int resultat, bool intervalleAttente = true);
+    // The operation of the walk whose failure gave resultat.
+    OperationMiseAJour OperationParcours(int resultat) const;
     void RefuserAppareil(int raison);
     // After a refusal or failure question: Yes waits on page 5 for a device, No ends.
     void Reprendre(bool oui);
@@ -193,6 +206,10 @@ private:
     void TraduireBoites();
     // The paragraph the connection-failure box adds when the port could not be opened.
     QString CauseEchecOuverture(int resultat) const;
+    // The failure boxes' details for support, in the wizard's language: the step and the
+    // operation, the result code and its meaning, the port, how far the transfer came, what the
+    // device said of itself, and the wizard's version.
+    QString DetailsEchec(OperationMiseAJour operation, int resultat) const;
 
     // From the device checks until the device is released the window refuses to close, and the
     // computer must neither sleep nor shut down.

@@ -93,9 +93,9 @@ QString TexteQuestion(const PaireTexte& paire, int langue)
 
 }  // namespace
 
-void TFormMj::PosterNotice(int msg, int wParam)
+void TFormMj::PosterNotice(int msg, int wParam, int lParam)
 {
-    Notices.push_back(MessageFenetre{msg, wParam, 0});
+    Notices.push_back(MessageFenetre{msg, wParam, lParam});
     QMetaObject::invokeMethod(this, [this] { TraiterNotices(); }, Qt::QueuedConnection);
 }
 
@@ -128,12 +128,13 @@ void TFormMj::OnEtapeSuivante(const MessageFenetre&)
 }
 
 // The line is released before the user answers, so that the device may be switched off.
-void TFormMj::OnEchecTransmission(const MessageFenetre&)
+// wParam is the failed operation's result, lParam the operation.
+void TFormMj::OnEchecTransmission(const MessageFenetre& message)
 {
     RelacherAppareil();
     TimerGestionSerie->stop();
-    Reprendre(Question(this, GenreQuestion::Erreur, BoutonsQuestion::OuiNon,
-                       TexteQuestion(ECHEC_TRANSMISSION, Language)));
+    Reprendre(Question(this, GenreQuestion::Erreur, BoutonsQuestion::OuiNon, TexteQuestion(ECHEC_TRANSMISSION, Language),
+                       DetailsEchec(static_cast<OperationMiseAJour>(message.LParam), message.WParam)));
 }
 
 // Step 6 gave up: the port is closed first, so the user may plug the device elsewhere, and
@@ -147,7 +148,8 @@ void TFormMj::OnEchecConnexion(const MessageFenetre& message)
     const QString cause = CauseEchecOuverture(message.WParam);
     if (!cause.isEmpty())
         texte += QStringLiteral("\n") + cause + QStringLiteral("\n");
-    Question(this, GenreQuestion::Erreur, BoutonsQuestion::Ok, texte);
+    Question(this, GenreQuestion::Erreur, BoutonsQuestion::Ok, texte,
+             DetailsEchec(static_cast<OperationMiseAJour>(message.LParam), message.WParam));
     Step = 4;
     NextStep();
     ActiverTimer();
@@ -183,9 +185,14 @@ void TFormMj::OnRefusAppareil(const MessageFenetre& message)
     TimerGestionSerie->stop();
     GenreQuestion genre = GenreQuestion::Erreur;
     QString texte;
+    // The refused value was read without fault; only the model's check says so with a code.
+    OperationMiseAJour operation = OperationMiseAJour::LireVersion;
+    int resultat = 0;
     switch (message.WParam) {
     case REFUS_MODELE:
         texte = TexteQuestion(REFUS_MODELE_TEXTE, Language);
+        operation = OperationMiseAJour::VerifierModele;
+        resultat = ERR_MODELE;
         break;
     case REFUS_VERSION_INSTALLEE:
         genre = GenreQuestion::Information;
@@ -195,6 +202,7 @@ void TFormMj::OnRefusAppareil(const MessageFenetre& message)
         break;
     case REFUS_VARIANTE:
         texte = TexteQuestion(REFUS_VARIANTE_TEXTE, Language);
+        operation = OperationMiseAJour::LireVariante;
         break;
     case REFUS_LOGICIEL_INCOMPATIBLE:
         texte = TexteQuestion(INCOMPATIBLE_DEBUT, Language) + QString::fromUtf8(CONTACT_SUPPORT.En(Language))
@@ -204,7 +212,7 @@ void TFormMj::OnRefusAppareil(const MessageFenetre& message)
         ActiverTimer();  // no question for a reason it does not know
         return;
     }
-    Reprendre(Question(this, genre, BoutonsQuestion::OuiNon, texte));
+    Reprendre(Question(this, genre, BoutonsQuestion::OuiNon, texte, DetailsEchec(operation, resultat)));
 }
 
 // The timer comes back only when the wizard goes on: after No the window is closed and the

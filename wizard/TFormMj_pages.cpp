@@ -296,6 +296,7 @@ void TFormMj::Page6()
     c.ProgressBarProgrammation->setRange(0, MAXIMUM_ATTENTE);
     c.ProgressBarProgrammation->setValue(0);
     ParcoursEnregistrements.RemettreIndex();
+    Lu = LecturesAppareil();  // a new attempt, maybe another device
     c.ProgressBarProgrammation->hide();
     c.ButtonSuivant->setEnabled(false);
     TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);

@@ -67,11 +67,11 @@ void TFormMj::TimerGestionSerieTimer()
         break;
     case 8:
         if (const int resultat = ParcoursEnregistrements.LireEnregistrementSuivant())
-            EchecTransmission(resultat);
+            EchecTransmission(OperationParcours(resultat), resultat);
         break;
     case 9:
         if (const int resultat = ParcoursEnregistrements.EnvoyerOctets())
-            EchecTransmission(resultat);
+            EchecTransmission(OperationParcours(resultat), resultat);
         break;
     case 10:
         EtapeLangue();
@@ -106,11 +106,17 @@ void TFormMj::SuivrePortAppareil(bool page5)
 }
 
 // One attempt per tick; page 6's hidden bar counts them, and once its range is used up the
-// user is told, rather than left waiting on a device that never answers.
+// user is told, rather than left waiting on a device that never answers. The port is opened
+// here rather than by Connecter, so that the box can tell a port that would not open.
 void TFormMj::EtapeConnexion()
 {
     Ui::FormMj& c = *Controles;
-    const int resultat = Com.Connecter(1);
+    OperationMiseAJour operation = OperationMiseAJour::OuvrirPort;
+    int resultat = Com.PortOuvert() ? 0 : Com.OuvrirPort();
+    if (resultat == 0) {
+        operation = OperationMiseAJour::Connecter;
+        resultat = Com.Connecter(1);
+    }
     const bool connecte = resultat == 0;
     if (connecte) {
         c.LabelLigne4->show();
@@ -122,7 +128,7 @@ void TFormMj::EtapeConnexion()
     // The last attempt's result goes with the notice: the link's own is overwritten by the
     // closing of the port before the box.
     if (!connecte && essais->value() >= essais->maximum())
-        PosterNotice(MSG_ECHEC_CONNEXION, resultat);
+        PosterNotice(MSG_ECHEC_CONNEXION, resultat, static_cast<int>(operation));
 }
 
 // Model, variant, serial number, version, then 115200 bit/s and programming mode.
@@ -139,32 +145,35 @@ void TFormMj::EtapeVerification()
         } else if (resultat == ERR_MODELE) {
             RefuserAppareil(REFUS_MODELE);
         } else {
-            EchecTransmission(resultat);
+            EchecTransmission(OperationMiseAJour::VerifierModele, resultat);
         }
         break;
     }
     case 1: {
         const int resultat = Com.LireVariante(&Variante);
         if (resultat != 0) {
-            EchecTransmission(resultat, false);
+            EchecTransmission(OperationMiseAJour::LireVariante, resultat, false);
             break;
         }
-        if (Variante == 1) {
-            const int enregistrements = ParcoursEnregistrements.ConstruireTable();
-            c.ProgressBarProgrammation->setRange(0, enregistrements);
-            c.ProgressBarProgrammation->setValue(0);
-        } else {
+        Lu.variante = true;
+        // A refused device stays at this sub-step, which its question's details name.
+        if (Variante != 1) {
             RefuserAppareil(REFUS_VARIANTE);
+            break;
         }
+        const int enregistrements = ParcoursEnregistrements.ConstruireTable();
+        c.ProgressBarProgrammation->setRange(0, enregistrements);
+        c.ProgressBarProgrammation->setValue(0);
         SousEtape = 2;
         break;
     }
     case 2: {
         const int resultat = Com.LireNumeroSerie(&NumeroSerie);
         if (resultat != 0) {
-            EchecTransmission(resultat);
+            EchecTransmission(OperationMiseAJour::LireNumeroSerie, resultat);
             break;
         }
+        Lu.numeroSerie = true;
         SousEtape = 3;
         c.LabelLigne2->setText(Formater(NUMERO_SERIE.En(Language), static_cast<unsigned long>(NumeroSerie)));
         c.LabelLigne2->show();
@@ -173,9 +182,10 @@ void TFormMj::EtapeVerification()
     case 3: {
         const int resultat = Com.LireVersion(&MajeurAppareil, &MineurAppareil, &RevisionAppareil);
         if (resultat != 0) {
-            EchecTransmission(resultat);
+            EchecTransmission(OperationMiseAJour::LireVersion, resultat);
             break;
         }
+        Lu.version = true;
         switch (JugerVersion(MajeurAppareil, MineurAppareil, RevisionAppareil)) {
         case JugementVersion::Acceptee:
             c.LabelLigne3->setText(QStringLiteral(" "));
@@ -194,7 +204,7 @@ void TFormMj::EtapeVerification()
     case 4: {
         const int resultat = Com.ChangerVitesse(115200);
         if (resultat != 0)
-            EchecTransmission(resultat, false);
+            EchecTransmission(OperationMiseAJour::ChangerVitesse, resultat, false);
         else
             SousEtape = 5;
         break;
@@ -202,15 +212,19 @@ void TFormMj::EtapeVerification()
     case 5: {
         c.LabelLigne4->setText(Texte(PREPARATION));
         c.LabelLigne4->show();
+        OperationMiseAJour operation = OperationMiseAJour::EntrerProgrammation;
         int resultat = Com.EntrerProgrammation();
-        if (resultat == 0)
+        if (resultat == 0) {
+            operation = OperationMiseAJour::PreparerEcriture;
             resultat = Com.PreparerEcriture();
+        }
         if (resultat != 0) {
-            EchecTransmission(resultat);
+            EchecTransmission(operation, resultat);
             break;
         }
         PosterNotice(MSG_ETAPE_SUIVANTE);
         ParcoursEnregistrements.PreparerTransfert();
+        Ecritures.Oublier();
         TimerGestionSerie->setInterval(INTERVALLE_TRANSFERT_MS);
         break;
     }
@@ -227,7 +241,7 @@ void TFormMj::EtapeLangue()
     unsigned valeur = 0;
     if (Com.LireEeprom(protocole::EEPROM_LANGUE, &valeur) == 0 && valeur >= 2) {
         if (const int ecrit = Com.EcrireEeprom(protocole::EEPROM_LANGUE, Language)) {
-            EchecTransmission(ecrit);
+            EchecTransmission(OperationMiseAJour::EcrireEeprom, ecrit);
             return;
         }
     }
@@ -242,7 +256,7 @@ void TFormMj::EtapeDeconnexion()
         TimerGestionSerie->setInterval(INTERVALLE_LIBERATION_MS);
         // The device only counts as updated once it has taken the end of programming.
         if (const int resultat = Com.TerminerProgrammation()) {
-            EchecTransmission(resultat);
+            EchecTransmission(OperationMiseAJour::TerminerProgrammation, resultat);
             return;
         }
         break;
@@ -262,11 +276,17 @@ void TFormMj::EtapeDeconnexion()
     ++SousEtape;
 }
 
-void TFormMj::EchecTransmission(int resultat, bool intervalleAttente)
+void TFormMj::EchecTransmission(OperationMiseAJour operation, int resultat, bool intervalleAttente)
 {
-    PosterNotice(MSG_ECHEC_TRANSMISSION, resultat);
+    PosterNotice(MSG_ECHEC_TRANSMISSION, resultat, static_cast<int>(operation));
     if (intervalleAttente)
         TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
+}
+
+// A record the walk could not decode, or the write it was making.
+OperationMiseAJour TFormMj::OperationParcours(int resultat) const
+{
+    return resultat == ERR_IMAGE_INVALIDE ? OperationMiseAJour::LireEnregistrement : Ecritures.DerniereOperation();
 }
 
 void TFormMj::RefuserAppareil(int raison)

@@ -38,7 +38,8 @@ BancReel::BancReel()
     services.ligne = CreerLigneSerie([this](int numero) {
         return numero == COM_APPAREIL ? cheminAppareil : std::string();
     });
-    services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte) {
+    services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
+                               const QString&) {
         questions.push_back({genre, boutons, texte, fenetre->Step, fenetre->Lien().PortOuvert(),
                              appareil && appareil->Connecte()});
         return reponse;

@@ -10,6 +10,7 @@
 #include "link/Com_p07_v1_2.h"
 #include "link/diagnostic_port.h"
 #include "link/protocole.h"
+#include "link/texte_erreur_systeme.h"
 #include "tests/windows/environnement.h"
 #include "tests/windows/ligne_pseudo_terminal.h"
 
@@ -36,6 +37,13 @@ TEST(LigneCom, PortAbsentDonneErreurSystemeDeux)
     // What the user is told: the port, by its COM name, is gone.
     EXPECT_EQ(lien.CheminDuPort(), "COM250");
     EXPECT_EQ(DiagnostiquerOuverture(lien.CheminDuPort(), lien.DernierResultat()).cause, CauseEchecPort::Disparue);
+    // The failure box's details give the system's words for the code, on one line, in either language.
+    for (int langue : {0, 1}) {
+        const std::string texte = TexteErreurSysteme(lien.DernierResultat(), langue);
+        EXPECT_FALSE(texte.empty()) << langue;
+        EXPECT_EQ(texte.find_first_of("\r\n"), std::string::npos) << texte;
+    }
+    EXPECT_EQ(TexteErreurSysteme(0x2FFFFFFF, 1), "") << "a code the system does not know has no text";
 }
 
 TEST(LigneCom, PortQuiRefuseLAccesDonneErreurSystemeCinq)

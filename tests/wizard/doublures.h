@@ -119,7 +119,7 @@ struct Assistant {
         services.verrou = std::make_unique<VerrouFactice>(verrou);
         services.reglesPeripherique = {REGLE_ABSENTE};
         if (!boitesReelles)
-            services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&) { return false; };
+            services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) { return false; };
         fenetre = std::make_unique<TFormMj>(std::move(services));
         if (avecPorts) {
             recherche = std::make_unique<TConfPort>(std::make_unique<PortsFactices>(ports));

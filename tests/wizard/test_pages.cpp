@@ -551,25 +551,33 @@ TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage)
     EXPECT_FALSE(a.fenetre->isVisible());
 }
 
-// The question boxes' buttons speak the wizard's language, and Escape answers No.
+// The question boxes' buttons speak the wizard's language, their details too, and Escape answers No.
 TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
 {
-    const struct { int langue; const char* oui; const char* non; } cas[] = {{0, "&Oui", "&Non"}, {1, "&Yes", "&No"}};
+    const struct { int langue; const char* oui; const char* non; const char* boutonDetails; const char* resultat; } cas[] = {
+        {0, "&Oui", "&Non", "Montrer les détails...", "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)"},
+        {1, "&Yes", "&No", "Show Details...", "Result: 100002 (ERR_DELAI: the device did not answer in time)"}};
     for (const auto& c : cas) {
         Assistant a(true, true);
         a.fenetre->SetLanguage(c.langue);
         a.AllerA(8);
-        QString oui, non;
+        QString oui, non, boutonDetails, details;
         QTimer::singleShot(0, a.fenetre.get(), [&] {
             if (auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 oui = boite->button(QMessageBox::Yes)->text();
                 non = boite->button(QMessageBox::No)->text();
+                for (QAbstractButton* bouton : boite->buttons())
+                    if (boite->buttonRole(bouton) == QMessageBox::ActionRole)
+                        boutonDetails = bouton->text();
+                details = boite->detailedText();
                 QTest::keyClick(boite, Qt::Key_Escape);
             }
         });
         a.fenetre->OnEchecTransmission(MessageFenetre{TFormMj::MSG_ECHEC_TRANSMISSION, ERR_DELAI, 0});
         EXPECT_EQ(oui.toStdString(), c.oui);
         EXPECT_EQ(non.toStdString(), c.non);
+        EXPECT_EQ(boutonDetails.toStdString(), c.boutonDetails);
+        EXPECT_TRUE(details.split('\n').contains(U(c.resultat))) << details.toStdString();
         EXPECT_EQ(a.fenetre->Step, 8) << "No: the wizard does not go back to page 5";
     }
 }

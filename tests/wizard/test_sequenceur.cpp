@@ -2,10 +2,12 @@
 // update takes no wall time. What is checked is what reaches the device and the user.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <functional>
 #include <ostream>
+#include <tuple>
 
 #include <grp.h>
 #include <spawn.h>
@@ -26,6 +28,7 @@ struct QuestionPosee {
     GenreQuestion genre;
     BoutonsQuestion boutons;
     QString texte;
+    QString details;
     bool timerActif;
     bool portOuvert;
     int etape;
@@ -63,8 +66,9 @@ struct Banc {
         services.ligne = std::make_unique<LigneAppareilFactice>(appareil);
         services.verrou = std::make_unique<VerrouFactice>(verrou);
         services.reglesPeripherique = std::move(regles);
-        services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte) {
-            questions.push_back({genre, boutons, texte, Timer()->isActive(), appareil->portOuvert, fenetre->Step,
+        services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
+                                   const QString& details) {
+            questions.push_back({genre, boutons, texte, details, Timer()->isActive(), appareil->portOuvert, fenetre->Step,
                                  appareil->connecte, verrou->tenu});
             if (pendantQuestion)
                 pendantQuestion();
@@ -102,6 +106,13 @@ struct Banc {
     bool TopsJusquaEtape(int etape) { return TopsJusqua([&] { return fenetre->Step == etape; }); }
     bool TopsJusquaQuestion() { return TopsJusqua([&] { return !questions.empty(); }); }
 };
+
+// The line that ends every question's details.
+std::string VersionAssistant()
+{
+    return "Version de l'assistant : " + std::to_string(VERSION_MAJEUR) + "." + std::to_string(VERSION_MINEUR) + "."
+           + std::to_string(VERSION_REVISION);
+}
 
 // ---- notices ----
 
@@ -175,6 +186,7 @@ struct CasVerification {
     std::function<void(EtatAppareil&)> appareil;
     const char* question;  // the question starts with this; empty: programmed
     GenreQuestion genre;
+    std::string details;   // the question's details, but for the wizard's version that ends them
 };
 
 void PrintTo(const CasVerification& cas, std::ostream* sortie)
@@ -205,6 +217,7 @@ TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
     EXPECT_TRUE(q.texte.startsWith(U(cas.question))) << q.texte.toStdString();
     EXPECT_EQ(q.boutons, BoutonsQuestion::OuiNon);
     EXPECT_EQ(q.genre, cas.genre);
+    EXPECT_EQ(q.details, U((cas.details + VersionAssistant()).c_str()));
     EXPECT_EQ(q.etape, 7);
     EXPECT_FALSE(q.portOuvert);
     EXPECT_FALSE(q.appareilConnecte) << "the farewell goes before the question";
@@ -213,23 +226,38 @@ TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
     EXPECT_EQ(b.fenetre->Step, 5) << "Yes waits for another device";
 }
 
+// The details of a question at step 7: the sub-step, the operation and its result, then the port
+// and what the device gave before.
+std::string Details7(int sousEtape, const char* operation, const char* resultat, const char* lu = "")
+{
+    return "Étape : 7 (vérification de l'appareil), sous-étape " + std::to_string(sousEtape) + "\nOpération : "
+           + operation + "\nRésultat : " + resultat + "\nPort : COM33\n" + lu;
+}
+
+const char* const LU_SERIE = "Variante de l'appareil : 1\nNuméro de série : 0000004711\n";
+const char* const LIRE_VERSION = "LireVersion (lecture de la version)";
+const char* const NON_HEX = "100003 (ERR_REPONSE : réponse inattendue de l'appareil)";
+
 CasVerification Version(const char* nom, unsigned majeur, unsigned mineur, unsigned revision,
                         const char* question = "", GenreQuestion genre = GenreQuestion::Information)
 {
-    return {nom, [=](EtatAppareil& e) { e.Identite(majeur, mineur, revision, 0); }, question, genre};
+    const std::string lu = LU_SERIE + ("Version de l'appareil : " + std::to_string(majeur) + "." + std::to_string(mineur)
+                                       + "." + std::to_string(revision) + "\n");
+    return {nom, [=](EtatAppareil& e) { e.Identite(majeur, mineur, revision, 0); }, question, genre,
+            *question ? Details7(3, LIRE_VERSION, "0 (réussite)", lu.c_str()) : ""};
 }
 
 // A reply that is no hex pair: what it would decode to is no reading of the device.
-CasVerification NonHex(const char* nom, unsigned char lecture, int adresse = -1)
+CasVerification NonHex(const char* nom, unsigned char lecture, int adresse, std::string details)
 {
     return {nom, [=](EtatAppareil& e) { e.lectureNonHex = lecture; e.adresseNonHex = adresse; },
-            "Un Problème de transmission s'est produit.", GenreQuestion::Erreur};
+            "Un Problème de transmission s'est produit.", GenreQuestion::Erreur, std::move(details)};
 }
 
 // A stray hex digit behind the Nth command's answer is no part of the next query's value.
 CasVerification Parasite(const char* nom, int commande)
 {
-    return {nom, [=](EtatAppareil& e) { e.parasiteApres = commande; }, "", GenreQuestion::Information};
+    return {nom, [=](EtatAppareil& e) { e.parasiteApres = commande; }, "", GenreQuestion::Information, ""};
 }
 
 const char* const PLUS_RECENTE = "Votre Zantrel a une mise à jour plus récente.";
@@ -246,13 +274,21 @@ INSTANTIATE_TEST_SUITE_P(
         Version("v1_9_0", 1, 9, 0, INCOMPATIBLE, GenreQuestion::Erreur),
         Version("v0_0_0", 0, 0, 0, INCOMPATIBLE, GenreQuestion::Erreur),
         CasVerification{"modele", [](EtatAppareil& e) { e.modele = "P08"; },
-                        "L'appareil n'est pas un appareil (Zantrel)", GenreQuestion::Erreur},
-        CasVerification{"variante0", [](EtatAppareil& e) { e.variante = 0; }, VARIANTE, GenreQuestion::Erreur},
-        CasVerification{"variante2", [](EtatAppareil& e) { e.variante = 2; }, VARIANTE, GenreQuestion::Erreur},
-        NonHex("modele_non_hex", protocole::CMD_LIRE_MODELE),
-        NonHex("variante_non_hex", protocole::CMD_LIRE_VARIANTE),
-        NonHex("numero_serie_non_hex", protocole::CMD_LIRE_EEPROM, protocole::EEPROM_NUMERO_SERIE + 1),
-        NonHex("version_non_hex", protocole::CMD_LIRE_EEPROM, protocole::EEPROM_MAJEUR),
+                        "L'appareil n'est pas un appareil (Zantrel)", GenreQuestion::Erreur,
+                        Details7(0, "VerifierModele (lecture du code de modèle)",
+                                 "100024 (ERR_MODELE : l'appareil n'est pas un P07)")},
+        CasVerification{"variante0", [](EtatAppareil& e) { e.variante = 0; }, VARIANTE, GenreQuestion::Erreur,
+                        Details7(1, "LireVariante (lecture de la variante)", "0 (réussite)", "Variante de l'appareil : 0\n")},
+        CasVerification{"variante2", [](EtatAppareil& e) { e.variante = 2; }, VARIANTE, GenreQuestion::Erreur,
+                        Details7(1, "LireVariante (lecture de la variante)", "0 (réussite)", "Variante de l'appareil : 2\n")},
+        NonHex("modele_non_hex", protocole::CMD_LIRE_MODELE, -1,
+               Details7(0, "VerifierModele (lecture du code de modèle)", NON_HEX)),
+        NonHex("variante_non_hex", protocole::CMD_LIRE_VARIANTE, -1,
+               Details7(1, "LireVariante (lecture de la variante)", NON_HEX)),
+        NonHex("numero_serie_non_hex", protocole::CMD_LIRE_EEPROM, protocole::EEPROM_NUMERO_SERIE + 1,
+               Details7(2, "LireNumeroSerie (lecture du numéro de série)", NON_HEX, "Variante de l'appareil : 1\n")),
+        NonHex("version_non_hex", protocole::CMD_LIRE_EEPROM, protocole::EEPROM_MAJEUR,
+               Details7(3, LIRE_VERSION, NON_HEX, LU_SERIE)),
         // Commands: 1 connection, 2 model, 3 variant, 4 to 7 serial number, 8 major version.
         Parasite("parasite_apres_modele", 2), Parasite("parasite_apres_variante", 3),
         Parasite("parasite_apres_version", 8)),
@@ -379,6 +415,9 @@ TEST(Questions, LEtape6AbandonneApresVingtEssais)
     EXPECT_EQ(q.genre, GenreQuestion::Erreur);
     EXPECT_TRUE(q.texte.startsWith(U("Echec à la connexion :\n   - Soit le Zantrel n'a pas été connecté")));
     EXPECT_TRUE(q.texte.contains(U("  - Soit le Zantrel n'a pas été mis en marche. \n")));
+    EXPECT_EQ(q.details, U(("Étape : 6 (connexion)\nOpération : Connecter (demande de connexion au chargeur de l'appareil)\n"
+                            "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)\nPort : COM33\n"
+                            + VersionAssistant()).c_str()));
     EXPECT_FALSE(q.timerActif);
     EXPECT_FALSE(q.portOuvert);
     EXPECT_EQ(commandesPendant, 0);
@@ -386,6 +425,28 @@ TEST(Questions, LEtape6AbandonneApresVingtEssais)
     EXPECT_TRUE(b.Timer()->isActive());
     b.TopsJusqua([] { return false; }, 10);
     EXPECT_EQ(b.appareil->commandes, 20);
+}
+
+// The details speak only of the device plugged for this attempt: what the one before gave is
+// forgotten, whether the next one fails before its serial number or does not answer at all.
+TEST(Questions, LesDetailsNeParlentQueDeLAppareilBranche)
+{
+    for (bool allume : {true, false}) {
+        Banc b;
+        b.appareil->Identite(3, 9, 0, 0);  // read to its version, then refused
+        b.Lancer();
+        ASSERT_TRUE(b.TopsJusquaQuestion());
+        ASSERT_TRUE(b.questions[0].details.contains(U("Numéro de série : 0000004711")));
+        *b.appareil = EtatAppareil();
+        b.appareil->allume = allume;
+        b.appareil->silencieuxDepuis = 4;  // the serial number read goes unanswered
+        b.fenetre->ButtonSuivantClick();
+        ASSERT_TRUE(b.TopsJusqua([&] { return b.questions.size() == 2; }, 200));
+        const QString& d = b.questions[1].details;
+        EXPECT_EQ(d.contains(U("Variante de l'appareil : 1\n")), allume) << d.toStdString();
+        EXPECT_FALSE(d.contains(U("Numéro de série"))) << d.toStdString();
+        EXPECT_FALSE(d.contains(U("Version de l'appareil"))) << d.toStdString();
+    }
 }
 
 // Cancel on page 6: back to page 5, and the ticks make no further attempt.
@@ -425,23 +486,28 @@ TEST(Questions, LEchecDOuvertureDitPourquoi)
         mode_t mode;
         bool regle;  // the package's device rule installed
         std::string paragraphe;
+        const char* ligneResultat;  // the details' result line starts with this (French system texts need a French locale)
     } cas[] = {
-        {EACCES, 1, "root", 0600, false, denied + "Install the zantrel package, whose device rule gives the desktop user access to the port."},
-        {EACCES, 0, "root", 0660, false, refuse + "Installez le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau."},
+        {EACCES, 1, "root", 0600, false, denied + "Install the zantrel package, whose device rule gives the desktop user access to the port.",
+         "Result: 13 (system error: Permission denied)"},
+        {EACCES, 0, "root", 0660, false, refuse + "Installez le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau.",
+         "Résultat : 13 (erreur système : "},
         {EACCES, 0, "dialout", 0660, false, refuse + "Ce port appartient au groupe « dialout ». Ajoutez votre compte à ce groupe "
                   "(commande : sudo usermod -a -G dialout $USER), puis fermez votre session et reconnectez-vous ; ou bien installez "
-                  "le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau."},
+                  "le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau.", "Résultat : 13 ("},
         {EACCES, 1, "dialout", 0660, false, denied + "The port belongs to the group \"dialout\". Add your account to that group "
                   "(command: sudo usermod -a -G dialout $USER), then log out and log in again; or install the zantrel package, "
-                  "whose device rule gives the desktop user access to the port."},
-        {EACCES, 1, "dialout", 0640, false, denied + "Install the zantrel package, whose device rule gives the desktop user access to the port."},
+                  "whose device rule gives the desktop user access to the port.", "Result: 13 ("},
+        {EACCES, 1, "dialout", 0640, false, denied + "Install the zantrel package, whose device rule gives the desktop user access to the port.", "Result: 13 ("},
         {EACCES, 0, "dialout", 0660, true, refuse + "Débranchez le Zantrel puis rebranchez-le : la règle de périphérique du paquet "
-                  "zantrel donnera alors l'accès à l'utilisateur du bureau."},
+                  "zantrel donnera alors l'accès à l'utilisateur du bureau.", "Résultat : 13 ("},
         {EACCES, 1, "root", 0600, true, denied + "Unplug the Zantrel and plug it in again: the zantrel package's device rule then "
-                  "gives the desktop user access to the port."},
-        {EBUSY, 0, nullptr, 0600, false, "Le port " + port + " est déjà utilisé par un autre programme : sleep. Fermez ce programme, puis essayez de nouveau."},
-        {ENOENT, 1, nullptr, 0600, false, "The port " + port + " has disappeared: the Zantrel was unplugged. Plug it in again, then try again."},
-        {ERR_DELAI, 0, nullptr, 0600, false, ""},
+                  "gives the desktop user access to the port.", "Result: 13 ("},
+        {EBUSY, 0, nullptr, 0600, false, "Le port " + port + " est déjà utilisé par un autre programme : sleep. Fermez ce programme, puis essayez de nouveau.",
+         "Résultat : 16 (erreur système : "},
+        {ENOENT, 1, nullptr, 0600, false, "The port " + port + " has disappeared: the Zantrel was unplugged. Plug it in again, then try again.",
+         "Result: 2 (system error: No such file or directory)"},
+        {ERR_DELAI, 0, nullptr, 0600, false, "", "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)"},
     };
     bool sansRoot = false;
     for (const auto& c : cas) {
@@ -463,6 +529,12 @@ TEST(Questions, LEchecDOuvertureDitPourquoi)
         EXPECT_TRUE(!b.questions.empty() && b.questions[0].texte.endsWith(fin))
             << c.resultat << ' ' << (c.groupe ? c.groupe : "") << ' ' << c.regle << '\n'
             << (b.questions.empty() ? "" : b.questions[0].texte.toStdString());
+        // The details: the result, and the device file behind the COM port.
+        const QStringList details = b.questions.empty() ? QStringList() : b.questions[0].details.split('\n');
+        EXPECT_TRUE(std::any_of(details.begin(), details.end(), [&](const QString& l) { return l.startsWith(U(c.ligneResultat)); }))
+            << details.join('\n').toStdString();
+        EXPECT_TRUE(std::any_of(details.begin(), details.end(), [&](const QString& l) { return l.endsWith(U((" (" + port + ")").c_str())); }))
+            << details.join('\n').toStdString();
     }
     kill(detenteur, SIGKILL);
     waitpid(detenteur, nullptr, 0);
@@ -571,16 +643,20 @@ TEST(MiseAJour, LOctetDeLangue)
 }
 
 // Any write refused from the first block to the end of programming stops the update with the
-// transmission-problem question: never the success page.
+// transmission-problem question: never the success page. Its details say where it stopped.
 TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
 {
-    const std::vector<std::pair<const char*, std::function<void(EtatAppareil&)>>> fautes = {
-        {"block", [](EtatAppareil& e) { e.blocRefuse = 600; }},
-        {"version", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_MINEUR; }},
-        {"language byte", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_LANGUE; }},
-        {"end of programming", [](EtatAppareil& e) { e.terminaisonRefusee = true; }},
+    const std::vector<std::tuple<const char*, std::function<void(EtatAppareil&)>, const char*>> fautes = {
+        {"block", [](EtatAppareil& e) { e.blocRefuse = 600; },
+         "Étape : 9 (transfert du programme)\nOpération : EcrireBloc (écriture d'un bloc de mémoire programme)"},
+        {"version", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_MINEUR; },
+         "Étape : 9 (transfert du programme)\nOpération : EcrireVersion (écriture de la version)"},
+        {"language byte", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_LANGUE; },
+         "Étape : 10 (octet de langue)\nOpération : EcrireEeprom (écriture d'un octet d'EEPROM)"},
+        {"end of programming", [](EtatAppareil& e) { e.terminaisonRefusee = true; },
+         "Étape : 11 (fin de la programmation), sous-étape 0\nOpération : TerminerProgrammation (fin de la programmation)"},
     };
-    for (const auto& [nom, faute] : fautes) {
+    for (const auto& [nom, faute, details] : fautes) {
         Banc b;
         faute(*b.appareil);
         b.Lancer();
@@ -589,6 +665,13 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         ASSERT_EQ(b.questions.size(), 1u) << nom;
         EXPECT_TRUE(b.questions[0].texte.startsWith(U("Un Problème de transmission"))) << nom;
         EXPECT_FALSE(b.questions[0].portOuvert) << nom;
+        const QString& d = b.questions[0].details;
+        EXPECT_TRUE(d.startsWith(U(details) + U("\nRésultat : 100003 (ERR_REPONSE : réponse inattendue de l'appareil)\n"
+                                                  "Port : COM33\nTransfert : enregistrement ")))
+            << d.toStdString();
+        EXPECT_TRUE(d.endsWith(U(LU_SERIE) + U("Version de l'appareil : 3.7.0\n") + U(VersionAssistant().c_str())))
+            << d.toStdString();
+        EXPECT_EQ(d.contains(U(", bloc à l'adresse 0x")), std::string(nom) == "block") << d.toStdString();
         EXPECT_EQ(b.fenetre->Step, 5) << nom << ": Yes waits for the next attempt";
         // Page 5 as the user sees it: Connection offered, and its invitation line not greyed.
         EXPECT_TRUE(b.fenetre->findChild<QPushButton*>(QStringLiteral("ButtonSuivant"))->isEnabled()) << nom;
