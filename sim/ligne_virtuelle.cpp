@@ -53,6 +53,12 @@ struct LigneVirtuelle::Etat {
 
     bool OctetPourPc() const { return !versPc.empty() || raccroche; }
 
+    // A port the device dropped fails as an unplugged bridge's does.
+    bool Utilisable() {
+        erreur = !ouvert ? EBADF : raccroche ? EIO : 0;
+        return erreur == 0;
+    }
+
     // Whether the device would go on before the PC's deadline, and from when.
     bool AppareilPret(Duree echeance, Duree& reveil) const {
         switch (attente) {
@@ -212,30 +218,35 @@ PoigneeSerie LigneVirtuelle::Ouvrir(int) {
 
 bool LigneVirtuelle::LireReglages(PoigneeSerie, ReglagesSerie& reglages) {
     std::lock_guard<std::mutex> l(etat_->verrou);
+    if (!etat_->Utilisable()) return false;
     reglages = etat_->reglages;
     return true;
 }
 
 bool LigneVirtuelle::AppliquerReglages(PoigneeSerie, const ReglagesSerie& reglages) {
     std::lock_guard<std::mutex> l(etat_->verrou);
+    if (!etat_->Utilisable()) return false;
     etat_->reglages = reglages;
     return true;
 }
 
 bool LigneVirtuelle::LireDelais(PoigneeSerie, DelaisSerie& delais) {
     std::lock_guard<std::mutex> l(etat_->verrou);
+    if (!etat_->Utilisable()) return false;
     delais = etat_->delais;
     return true;
 }
 
 bool LigneVirtuelle::AppliquerDelais(PoigneeSerie, const DelaisSerie& delais) {
     std::lock_guard<std::mutex> l(etat_->verrou);
+    if (!etat_->Utilisable()) return false;
     etat_->delais = delais;
     return true;
 }
 
 bool LigneVirtuelle::Purger(PoigneeSerie) {
     std::lock_guard<std::mutex> l(etat_->verrou);
+    if (!etat_->Utilisable()) return false;
     etat_->versPc.clear();
     etat_->versAppareil.clear();
     return true;
@@ -269,10 +280,7 @@ bool LigneVirtuelle::Lire(PoigneeSerie, unsigned char* octet, std::size_t* lus) 
 bool LigneVirtuelle::Ecrire(PoigneeSerie, const void* donnees, std::size_t longueur) {
     std::lock_guard<std::mutex> l(etat_->verrou);
     Etat& e = *etat_;
-    if (!e.ouvert || e.raccroche) {
-        e.erreur = e.ouvert ? EIO : EBADF;
-        return false;
-    }
+    if (!e.Utilisable()) return false;
     const auto* octets = static_cast<const unsigned char*>(donnees);
     e.versAppareil.insert(e.versAppareil.end(), octets, octets + longueur);
     return true;

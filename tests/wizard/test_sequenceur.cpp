@@ -695,6 +695,11 @@ TEST(AChaquePhase, Coupures)
             premier = "question at step " + std::to_string(b.questions[0].etape) + ": "
                       + b.questions[0].texte.left(24).toStdString();
         const std::vector<std::uint8_t> apres = b.appareil->Eeprom();
+        const std::string cas = c.phase + (c.prise ? " taken" : " lost") + " from " + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]);
+        if (b.questions.empty()) {
+            EXPECT_TRUE(b.appareil->A().ProgrammationTerminee() && b.appareil->A().MemoireProgramme() == memoire)
+                << cas << ": page 12 for a device not finished";
+        }
         const std::string versionApres = texteVersion(apres[EEPROM_MAJEUR], apres[EEPROM_MINEUR], apres[EEPROM_REVISION]);
 
         if (b.fenetre->Step == 12)
@@ -703,7 +708,6 @@ TEST(AChaquePhase, Coupures)
         const int blocsAvant = b.appareil->Blocs();
         b.fenetre->ButtonSuivantClick();
         const bool fini = b.TopsJusquaEtape(12);
-        const std::string cas = c.phase + (c.prise ? " taken" : " lost") + " from " + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]);
         EXPECT_TRUE(fini && b.questions.size() == questions)
             << cas << ": second run stopped at step " << b.fenetre->Step << ", "
             << (b.questions.size() > questions ? b.questions.back().texte.toStdString() : "");
@@ -711,6 +715,7 @@ TEST(AChaquePhase, Coupures)
         EXPECT_TRUE(b.appareil->A().MemoireProgramme() == memoire) << cas << ": program memory is not the image's";
         EXPECT_EQ(b.appareil->Eeprom(), eeprom) << cas << ": stamp or language";
         EXPECT_TRUE(b.appareil->A().ProgrammationTerminee()) << cas;
+        EXPECT_EQ(b.appareil->A().Anomalies(), std::vector<std::string>()) << cas;
         std::printf("%-22s %-6s %-5s %-9s %-9s %-44s %s\n", c.phase.c_str(),
                     c.adresse >= 0 ? std::to_string(c.adresse).c_str() : "",
                     c.prise ? "yes" : "no", texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]).c_str(),
