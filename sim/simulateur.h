@@ -32,7 +32,8 @@ struct FautesAppareil {
     // Once, the power goes at the Nth coming (1-based) of this command byte, only at
     // adresseCoupure for the EEPROM commands and blocks (-1: any). Taken: the command is
     // carried out and answered first; otherwise it is lost. Flash and EEPROM keep what they
-    // hold; the device starts again as after power-up. 0 for none.
+    // hold; the device starts again as after power-up, on a virtual line at the PC's next open.
+    // 0 for none.
     unsigned char commandeCoupure = 0;
     int coupureA = 1;
     long adresseCoupure = -1;

@@ -695,7 +695,9 @@ TEST(AChaquePhase, Coupures)
             premier = "question at step " + std::to_string(b.questions[0].etape) + ": "
                       + b.questions[0].texte.left(24).toStdString();
         const std::vector<std::uint8_t> apres = b.appareil->Eeprom();
-        const std::string cas = c.phase + (c.prise ? " taken" : " lost") + " from " + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]);
+        const std::string cas = c.phase + (c.adresse >= 0 ? " at " + std::to_string(c.adresse) : "")
+                                + (c.prise ? " taken" : " lost") + " from "
+                                + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]);
         if (b.questions.empty()) {
             EXPECT_TRUE(b.appareil->A().ProgrammationTerminee() && b.appareil->A().MemoireProgramme() == memoire)
                 << cas << ": page 12 for a device not finished";
