@@ -342,10 +342,14 @@ int ComP07::LireVersion(unsigned* majeur, unsigned* mineur, unsigned* revision) 
     return LireEeprom(EEPROM_REVISION, revision);
 }
 
+// Least significant number first, so that a cut between two writes never strands the device.
+// Writing U.N.R over an accepted M.m.r (2 <= M, M.m.r <= U.N.R), a cut leaves M.m.R or M.N.R.
+// The major number stays M >= 2. With M < U both are below U.N.R; with M = U, m <= N, so
+// M.m.R <= U.N.R and M.N.R is U.N.R itself. The next run accepts either and writes it again.
 int ComP07::EcrireVersion(int majeur, int mineur, int revision) {
-    if (EcrireEeprom(EEPROM_MAJEUR, majeur) != 0 || EcrireEeprom(EEPROM_MINEUR, mineur) != 0)
+    if (EcrireEeprom(EEPROM_REVISION, revision) != 0 || EcrireEeprom(EEPROM_MINEUR, mineur) != 0)
         return Resultat;
-    return EcrireEeprom(EEPROM_REVISION, revision);
+    return EcrireEeprom(EEPROM_MAJEUR, majeur);
 }
 
 int ComP07::PreparerEcriture() {

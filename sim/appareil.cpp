@@ -1,7 +1,6 @@
 #include "sim/appareil.h"
 
 #include <cstdio>
-#include <thread>
 #include <utility>
 
 #include "link/protocole.h"
@@ -71,6 +70,11 @@ Appareil::Appareil(OptionsSimulateur options)
 
 void Appareil::Servir(LigneAppareil& ligne) {
     ligne_ = &ligne;
+    if (!debutPris_) {
+        debut_ = ligne.Maintenant();
+        debutPris_ = true;
+    }
+    MettreSousTension();
     for (;;) {
         unsigned char octet = 0;
         auRepos_ = true;
@@ -86,6 +90,20 @@ void Appareil::Servir(LigneAppareil& ligne) {
     if (fichierTrace_.is_open()) fichierTrace_.flush();
 }
 
+// Flash and EEPROM keep what they hold; the rest starts as the bootloader starts.
+void Appareil::MettreSousTension() {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    connecte_ = false;
+    phase_ = 0;
+    vitesse_ = VITESSE_INITIALE;
+    finReception_ = {};
+    occupeJusqua_ = {};
+}
+
+void Appareil::Attendre(int ms) {
+    if (ms > 0) ligne_->DormirJusqua(ligne_->Maintenant() + std::chrono::milliseconds(ms));
+}
+
 // ---- bytes on the line ----
 
 Appareil::Reception Appareil::Recevoir(unsigned char& octet, int delaiMs) {
@@ -94,7 +112,7 @@ Appareil::Reception Appareil::Recevoir(unsigned char& octet, int delaiMs) {
     case LigneAppareil::Lecture::Fermee: return Reception::Fermee;
     case LigneAppareil::Lecture::Octet: break;
     }
-    const auto arrivee = std::chrono::steady_clock::now();
+    const auto arrivee = ligne_->Maintenant();
     Recu();
     Noter(true, octet);
     const std::string ecart = EcartAvecPc();
@@ -123,7 +141,7 @@ std::string Appareil::EcartAvecPc() {
 
 // Time stamps only: the busy time costs nothing unless the PC sends into it.
 void Appareil::Occuper(int ms, const char* travail) {
-    occupeJusqua_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    occupeJusqua_ = ligne_->Maintenant() + std::chrono::milliseconds(ms);
     travail_ = travail;
 }
 
@@ -138,10 +156,10 @@ void Appareil::Recu() {
     if (options_.rapide) return;
     // A byte read less than a character late was waiting behind the one before: it follows it
     // on the wire, so the sleep's own overshoot does not add up over a frame.
-    const auto maintenant = std::chrono::steady_clock::now();
+    const auto maintenant = ligne_->Maintenant();
     const auto caractere = TempsCaractere();
     finReception_ = (maintenant > finReception_ + caractere ? maintenant : finReception_) + caractere;
-    std::this_thread::sleep_until(finReception_);
+    ligne_->DormirJusqua(finReception_);
 }
 
 std::chrono::microseconds Appareil::TempsCaractere() const {
@@ -151,7 +169,7 @@ std::chrono::microseconds Appareil::TempsCaractere() const {
 // The wire time of one character at the current rate.
 void Appareil::Cadencer() {
     if (options_.rapide) return;
-    std::this_thread::sleep_for(TempsCaractere());
+    ligne_->DormirJusqua(ligne_->Maintenant() + TempsCaractere());
 }
 
 void Appareil::Emettre(const unsigned char* octets, std::size_t nombre) {
@@ -210,7 +228,7 @@ void Appareil::Parasiter() {
     const FautesAppareil& f = options_.fautes;
     if (parasiteEnvoye_ || f.parasiteApres == 0 || commandesRecues_ != f.parasiteApres) return;
     parasiteEnvoye_ = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(f.retardParasiteMs));
+    Attendre(f.retardParasiteMs);
     Repondre(f.octetParasite);
 }
 
@@ -221,7 +239,7 @@ void Appareil::Noter(bool versAppareil, unsigned char octet) {
     }
     if (fichierTrace_.is_open()) {
         const double ms =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - debut_).count();
+            std::chrono::duration<double, std::milli>(ligne_->Maintenant() - debut_).count();
         char ligne[64];
         std::snprintf(ligne, sizeof ligne, "%10.3f %s %02X\n", ms, versAppareil ? "PC>AP" : "AP>PC",
                       octet);
@@ -240,8 +258,32 @@ void Appareil::Signaler(const std::string& anomalie) {
 
 // ---- commands ----
 
-bool Appareil::Fautive(unsigned char commande) const {
-    return options_.fautes.commandeFautive != 0 && commande == options_.fautes.commandeFautive;
+// Called once for each coming of a command, once its address is known.
+bool Appareil::Fautive(unsigned char commande, long adresse) {
+    const FautesAppareil& f = options_.fautes;
+    if (f.commandeFautive == 0 || commande != f.commandeFautive) return false;
+    if (f.adresseFautive >= 0 && adresse != f.adresseFautive) return false;
+    if (++venuesFautive_ < f.fauteDepuis) return false;
+    if (f.fautesMax > 0 && fautesFaites_ >= f.fautesMax) return false;
+    ++fautesFaites_;
+    return true;
+}
+
+void Appareil::RepondreFaute() {
+    if (!options_.fautes.fauteMuette) Repondre(options_.fautes.octetFautif);
+}
+
+bool Appareil::Coupure(unsigned char commande, long adresse) {
+    const FautesAppareil& f = options_.fautes;
+    if (coupe_ || f.commandeCoupure == 0 || commande != f.commandeCoupure) return false;
+    if (f.adresseCoupure >= 0 && adresse != f.adresseCoupure) return false;
+    return ++venuesCoupure_ == f.coupureA;
+}
+
+// The power goes: the line drops, and Servir returns once the device reads it closed.
+void Appareil::Couper() {
+    coupe_ = true;
+    ligne_->Raccrocher();
 }
 
 bool Appareil::NonHex(unsigned char commande, unsigned adresse) const {
@@ -262,10 +304,18 @@ void Appareil::Traiter(unsigned char octet) {
         Signaler(Format("command 0x%02X ignored: not connected", octet));
         return;
     }
-    if (Fautive(octet) && octet != CMD_LIRE_EEPROM && octet != CMD_ECRIRE_EEPROM &&
-        octet != CMD_VITESSE && octet != CMD_ECRIRE_BLOC) {
-        // Commands with parameters take them in first, so that the line stays in step.
-        Repondre(options_.fautes.octetFautif);
+    // Commands with parameters take them in first, so that the line stays in step, and meet
+    // their faults and cuts there.
+    const bool parametres = octet == CMD_LIRE_EEPROM || octet == CMD_ECRIRE_EEPROM ||
+                            octet == CMD_VITESSE || octet == CMD_ECRIRE_BLOC;
+    const bool coupure = !parametres && Coupure(octet);
+    if (coupure && !options_.fautes.coupureApresPrise) {
+        Couper();
+        return;
+    }
+    if (!parametres && Fautive(octet)) {
+        RepondreFaute();
+        if (coupure) Couper();
         return;
     }
     switch (octet) {
@@ -282,6 +332,7 @@ void Appareil::Traiter(unsigned char octet) {
     case CMD_AU_REVOIR: AuRevoir(); break;
     default: break;
     }
+    if (coupure) Couper();
 }
 
 void Appareil::Connexion() {
@@ -316,20 +367,19 @@ void Appareil::LireEeprom() {
     if (s1 == Saisie::Abandon) return;
     const Saisie s2 = LireParametre(faible, "EEPROM read");
     if (s2 == Saisie::Abandon) return;
-    if (Fautive(CMD_LIRE_EEPROM)) {
-        Repondre(options_.fautes.octetFautif);
-        return;
-    }
-    if (s1 != Saisie::Ok || s2 != Saisie::Ok) {
-        Signaler(std::string("EEPROM read") + NON_HEX + "; not answered");
-        return;
-    }
     const unsigned adresse = fort * 256u + faible;
-    if (adresse >= TAILLE_EEPROM) {
+    const bool coupure = Coupure(CMD_LIRE_EEPROM, adresse);
+    if (coupure && !options_.fautes.coupureApresPrise) return Couper();
+    if (Fautive(CMD_LIRE_EEPROM, adresse)) {
+        RepondreFaute();
+    } else if (s1 != Saisie::Ok || s2 != Saisie::Ok) {
+        Signaler(std::string("EEPROM read") + NON_HEX + "; not answered");
+    } else if (adresse >= TAILLE_EEPROM) {
         Signaler(Format("EEPROM read at %u, beyond the EEPROM; not answered", adresse));
-        return;
+    } else {
+        EnvoyerHex(eeprom_[adresse], NonHex(CMD_LIRE_EEPROM, adresse));
     }
-    EnvoyerHex(eeprom_[adresse], NonHex(CMD_LIRE_EEPROM, adresse));
+    if (coupure) Couper();
 }
 
 void Appareil::EcrireEeprom() {
@@ -340,8 +390,12 @@ void Appareil::EcrireEeprom() {
         if (s == Saisie::Abandon) return;
         if (s == Saisie::Invalide) valide = false;
     }
-    if (Fautive(CMD_ECRIRE_EEPROM)) {
-        Repondre(options_.fautes.octetFautif);
+    const unsigned adresse = fort * 256u + faible;
+    const bool coupure = Coupure(CMD_ECRIRE_EEPROM, adresse);
+    if (coupure && !options_.fautes.coupureApresPrise) return Couper();
+    if (Fautive(CMD_ECRIRE_EEPROM, adresse)) {
+        RepondreFaute();
+        if (coupure) Couper();
         return;
     }
     if (!valide) {
@@ -349,7 +403,6 @@ void Appareil::EcrireEeprom() {
         Repondre(REP_REJET);
         return;
     }
-    const unsigned adresse = fort * 256u + faible;
     if (adresse >= TAILLE_EEPROM) {
         Signaler(Format("EEPROM write at %u, beyond the EEPROM; refused", adresse));
         Repondre(REP_REJET);
@@ -361,6 +414,7 @@ void Appareil::EcrireEeprom() {
     }
     Repondre(ACQUIT);
     Occuper(DUREE_ECRITURE_CELLULE_MS, "writing an EEPROM cell");
+    if (coupure) Couper();
 }
 
 void Appareil::EntrerProgrammation() {
@@ -383,6 +437,7 @@ void Appareil::PreparerEcriture() {
         std::lock_guard<std::mutex> verrou(verrou_);
         std::fill(programme_.begin() + ADRESSE_BLOC_MIN, programme_.end(), 0xFF);
         phase_ = 3;
+        termine_ = false;
     }
     Repondre(ACQUIT);
     Occuper(DUREE_EFFACEMENT_MS, "erasing program memory");
@@ -416,8 +471,11 @@ void Appareil::EcrireBloc() {
         donnees[i] = static_cast<std::uint8_t>(octet ^ (i % 2 == 0 ? CLE_K0 : CLE_K1));
     }
 
-    if (Fautive(CMD_ECRIRE_BLOC)) {
-        Repondre(options_.fautes.octetFautif);
+    const bool coupure = Coupure(CMD_ECRIRE_BLOC, adresse);
+    if (coupure && !options_.fautes.coupureApresPrise) return Couper();
+    if (Fautive(CMD_ECRIRE_BLOC, adresse)) {
+        RepondreFaute();
+        if (coupure) Couper();
         return;
     }
     auto rejeter = [this](const std::string& raison) {
@@ -464,11 +522,11 @@ void Appareil::EcrireBloc() {
     if (dejaEcrit)
         Signaler(Format("block at 0x%X written over flash not erased since the prepare command",
                         adresse));
-    if (!options_.rapide && options_.dureeEcritureRangeeMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(options_.dureeEcritureRangeeMs));
+    if (!options_.rapide) Attendre(options_.dureeEcritureRangeeMs);
     Repondre(ACQUIT);
     const int raccrocher = options_.fautes.raccrocherApresBlocs;
-    if (raccrocher > 0 && blocs_ == raccrocher) ligne_->Raccrocher();
+    if (coupure) Couper();
+    else if (raccrocher > 0 && blocs_ == raccrocher) ligne_->Raccrocher();
 }
 
 // Both replies go at the old rate, and only then does the device switch.
@@ -478,8 +536,11 @@ void Appareil::ChangerVitesse() {
     if (s1 == Saisie::Abandon) return;
     const Saisie s2 = LireParametre(faible, "rate change");
     if (s2 == Saisie::Abandon) return;
+    const bool coupure = Coupure(CMD_VITESSE);
+    if (coupure && !options_.fautes.coupureApresPrise) return Couper();
     if (Fautive(CMD_VITESSE)) {
-        Repondre(options_.fautes.octetFautif);
+        RepondreFaute();
+        if (coupure) Couper();
         return;
     }
     if (s1 != Saisie::Ok || s2 != Saisie::Ok) {
@@ -494,13 +555,16 @@ void Appareil::ChangerVitesse() {
         return;
     }
     const bool fautive = bauds == options_.fautes.vitesseFautive;
-    const auto retard = std::chrono::milliseconds(fautive ? options_.fautes.retardVitesseMs : 0);
-    std::this_thread::sleep_for(retard);
+    const int retard = fautive ? options_.fautes.retardVitesseMs : 0;
+    Attendre(retard);
     Repondre(ACQUIT);
-    std::this_thread::sleep_for(retard);
+    Attendre(retard);
     Repondre(ACQUIT);
-    std::lock_guard<std::mutex> verrou(verrou_);
-    vitesse_ = bauds;
+    {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        vitesse_ = bauds;
+    }
+    if (coupure) Couper();
 }
 
 // Here and in the farewell the state changes just before the last reply goes out, so that
@@ -517,6 +581,7 @@ void Appareil::TerminerProgrammation() {
         std::lock_guard<std::mutex> verrou(verrou_);
         connecte_ = false;
         phase_ = 0;
+        termine_ = true;
     }
     Emettre(ACQUIT);
 }
@@ -545,6 +610,11 @@ std::vector<std::uint8_t> Appareil::MemoireProgramme() const {
 std::vector<std::uint8_t> Appareil::Eeprom() const {
     std::lock_guard<std::mutex> verrou(verrou_);
     return eeprom_;
+}
+
+bool Appareil::ProgrammationTerminee() const {
+    std::lock_guard<std::mutex> verrou(verrou_);
+    return termine_;
 }
 
 int Appareil::BlocsEcrits() const {

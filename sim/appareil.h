@@ -23,6 +23,9 @@ public:
     std::vector<std::uint8_t> MemoireProgramme() const;
     std::vector<std::uint8_t> Eeprom() const;
     int BlocsEcrits() const;
+    int CommandesRecues() const { return commandesRecues_; }  // since the device was made
+    // Programming ended since the last erase: the device would start its new firmware.
+    bool ProgrammationTerminee() const;
     std::vector<OctetTrace> Trace() const;
     std::vector<std::string> Anomalies() const;
     bool Connecte() const;
@@ -60,16 +63,25 @@ private:
     void TerminerProgrammation();
     void AuRevoir();
     void Parasiter();
-    bool Fautive(unsigned char commande) const;
+    void Attendre(int ms);
+    void MettreSousTension();
+    bool Fautive(unsigned char commande, long adresse = -1);
+    void RepondreFaute();
+    bool Coupure(unsigned char commande, long adresse = -1);
+    void Couper();
     bool NonHex(unsigned char commande, unsigned adresse = 0) const;
 
     const OptionsSimulateur options_;
     LigneAppareil* ligne_ = nullptr;  // only while Servir runs
-    const std::chrono::steady_clock::time_point debut_ = std::chrono::steady_clock::now();
+    LigneAppareil::Horloge::time_point debut_{};  // the trace's origin, at the first Servir
+    bool debutPris_ = false;
     std::ofstream fichierTrace_;
-    int commandesRecues_ = 0;
-    std::chrono::steady_clock::time_point finReception_{};  // when the last byte received ended on the wire
-    std::chrono::steady_clock::time_point occupeJusqua_{};  // busy erasing or writing until then
+    std::atomic<int> commandesRecues_{0};
+    int venuesFautive_ = 0, fautesFaites_ = 0;
+    int venuesCoupure_ = 0;
+    bool coupe_ = false;
+    LigneAppareil::Horloge::time_point finReception_{};  // when the last byte received ended on the wire
+    LigneAppareil::Horloge::time_point occupeJusqua_{};  // busy erasing or writing until then
     const char* travail_ = "";                               // what keeps it busy
     bool parasiteEnvoye_ = false;
     std::atomic<bool> auRepos_{false};  // in Servir's wait for a command
@@ -82,5 +94,6 @@ private:
     int blocs_ = 0;
     bool connecte_ = false;
     int phase_ = 0;  // 0 connected, 2 programming, 3 ready for blocks
+    bool termine_ = false;
     int vitesse_;
 };

@@ -5,7 +5,7 @@ namespace {
 const char* const OPTIONS_A_VALEUR[] = {
     "--modele", "--variante", "--serie", "--version", "--langue", "--silencieux-depuis",
     "--faute", "--raccrocher-apres", "--ecriture-rangee-ms", "--trace", "--hex-programme",
-    "--hex-eeprom"};
+    "--hex-eeprom", "--couper"};
 
 // Decimal digits, or "0x" then hexadecimal digits; nothing else (no blank, sign or second
 // prefix), so that "010" stays ten.
@@ -61,6 +61,19 @@ bool LireFaute(const std::string& texte, FautesAppareil& fautes) {
     return true;
 }
 
+// "0x8B@1021" or "0x9F#300": the command byte, then the EEPROM or block address or the Nth time.
+bool LireCoupure(const std::string& texte, FautesAppareil& fautes) {
+    const std::size_t marque = texte.find_first_of("@#");
+    unsigned long commande = 0, n = 0;
+    if (!LireNombre(texte.substr(0, marque), 255, commande) || commande == 0) return false;
+    fautes.commandeCoupure = static_cast<unsigned char>(commande);
+    if (marque == std::string::npos) return true;
+    if (!LireNombre(texte.substr(marque + 1), 0x1FFFF, n) || (texte[marque] == '#' && n == 0)) return false;
+    if (texte[marque] == '@') fautes.adresseCoupure = static_cast<long>(n);
+    else fautes.coupureA = static_cast<int>(n);
+    return true;
+}
+
 }  // namespace
 
 const char* AideArguments() {
@@ -73,6 +86,9 @@ const char* AideArguments() {
            "  --silencieux-depuis N    answer nothing from the Nth command on\n"
            "  --faute CMD=OCTET        answer command CMD with OCTET instead\n"
            "  --raccrocher-apres N     hang up after N block writes\n"
+           "  --couper CMD[@ADR|#N]    power cut once after taking CMD (at that address, or the\n"
+           "                           Nth time); memories kept\n"
+           "  --couper-avant           the cut loses the command instead\n"
            "  --rapide                 answer at once, without wire time\n"
            "  --ecriture-rangee-ms N   flash row write time before a block's ack (2)\n"
            "  --trace FICHIER          every byte on the line, both directions\n"
@@ -92,6 +108,10 @@ bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur&
         }
         if (nom == "--rapide") {
             options.rapide = true;
+            continue;
+        }
+        if (nom == "--couper-avant") {
+            fautes.coupureApresPrise = false;
             continue;
         }
         bool connue = false;
@@ -129,6 +149,8 @@ bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur&
         } else if (nom == "--raccrocher-apres") {
             bon = LireNombre(valeur, 1000000, n);
             fautes.raccrocherApresBlocs = static_cast<int>(n);
+        } else if (nom == "--couper") {
+            bon = LireCoupure(valeur, fautes);
         } else if (nom == "--ecriture-rangee-ms") {
             bon = LireNombre(valeur, 60000, n);
             options.dureeEcritureRangeeMs = static_cast<int>(n);

@@ -1,7 +1,9 @@
 // The device's end of the serial line, as the simulated bootloader needs it.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <thread>
 
 class LigneAppareil {
 public:
@@ -17,4 +19,9 @@ public:
     virtual bool ReglagesPC(int& bitsDonnees, int& bauds) = 0;
     // Drops the line as a device being unplugged would: the PC's end sees a hang-up.
     virtual void Raccrocher() = 0;
+
+    // The device's clock: the wall clock on a real line, the PC's own on a virtual one.
+    using Horloge = std::chrono::steady_clock;
+    virtual Horloge::time_point Maintenant() const { return Horloge::now(); }
+    virtual void DormirJusqua(Horloge::time_point instant) { std::this_thread::sleep_until(instant); }
 };

@@ -20,9 +20,24 @@ struct FautesAppareil {
     bool refuserConnexion = false;      // answer CMD_CONNEXION with REP_REFUS
     int silencieuxDepuis = 0;           // stop answering from the Nth command (1-based); 0 never
     // Answer this command byte with octetFautif in place of its first reply byte, without
-    // carrying it out (its parameters are still taken in); 0 for none.
+    // carrying it out (its parameters are still taken in); 0 for none. Only from its Nth
+    // coming (1-based), only fautesMax times (0: every time), and for the EEPROM commands and
+    // blocks only at adresseFautive (-1: any). Silent: no answer at all.
     unsigned char commandeFautive = 0;
     unsigned char octetFautif = 0x00;
+    int fauteDepuis = 1;
+    int fautesMax = 0;
+    long adresseFautive = -1;
+    bool fauteMuette = false;
+    // Once, the power goes at the Nth coming (1-based) of this command byte, only at
+    // adresseCoupure for the EEPROM commands and blocks (-1: any). Taken: the command is
+    // carried out and answered first; otherwise it is lost. Flash and EEPROM keep what they
+    // hold; the device starts again as after power-up, on a virtual line at the PC's next open.
+    // 0 for none.
+    unsigned char commandeCoupure = 0;
+    int coupureA = 1;
+    long adresseCoupure = -1;
+    bool coupureApresPrise = true;
     int raccrocherApresBlocs = 0;       // close the master once the Nth block is acked; 0 never
     // Each byte of the answer to the change to this rate (bit/s) comes retardVitesseMs late;
     // 0 for none.

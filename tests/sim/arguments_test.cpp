@@ -13,7 +13,7 @@ TEST(Arguments, EveryOptionReachesTheSimulator) {
                                "--silencieux-depuis", "7", "--faute", "0x83=0x00",
                                "--raccrocher-apres", "010", "--rapide", "--ecriture-rangee-ms",
                                "5", "--trace", "t.txt", "--hex-programme", "p.hex", "--hex-eeprom",
-                               "e.hex"},
+                               "e.hex", "--couper", "0x8B@1021", "--couper-avant"},
                               o, erreur))
         << erreur;
     EXPECT_EQ(o.identite.modele, "P08");
@@ -28,6 +28,9 @@ TEST(Arguments, EveryOptionReachesTheSimulator) {
     EXPECT_EQ(o.fautes.commandeFautive, 0x83);
     EXPECT_EQ(o.fautes.octetFautif, 0x00);
     EXPECT_EQ(o.fautes.raccrocherApresBlocs, 10);  // decimal, not octal
+    EXPECT_EQ(o.fautes.commandeCoupure, 0x8B);
+    EXPECT_EQ(o.fautes.adresseCoupure, 1021);
+    EXPECT_FALSE(o.fautes.coupureApresPrise);
     EXPECT_TRUE(o.rapide);
     EXPECT_EQ(o.dureeEcritureRangeeMs, 5);
     EXPECT_EQ(o.fichierTrace, "t.txt");
@@ -43,7 +46,8 @@ TEST(Arguments, BadCommandLinesAreRefused) {
         {"--langue"},             {"--inconnue"},          {"--rapide", "oui"},
         {"--variante", "0x"},     {"--silencieux-depuis", "2x"},
         {"--variante", "\t-18446744073709551615"},                {"--variante", "\t1"},
-        {"--serie", "0x0x10"},    {"--serie", "0x\t10"}};
+        {"--serie", "0x0x10"},    {"--serie", "0x\t10"},  {"--couper", "0x9F#0"},
+        {"--couper", "0x8B@"}};
     for (const auto& arguments : mauvaises) {
         OptionsSimulateur o;
         std::string erreur;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdio>
 #include <csignal>
 #include <functional>
 #include <ostream>
@@ -68,8 +70,8 @@ struct Banc {
         services.reglesPeripherique = std::move(regles);
         services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
                                    const QString& details) {
-            questions.push_back({genre, boutons, texte, details, Timer()->isActive(), appareil->portOuvert, fenetre->Step,
-                                 appareil->connecte, verrou->tenu});
+            questions.push_back({genre, boutons, texte, details, Timer()->isActive(), appareil->PortOuvert(), fenetre->Step,
+                                 appareil->Connecte(), verrou->tenu});
             if (pendantQuestion)
                 pendantQuestion();
             return reponse;
@@ -121,27 +123,25 @@ TEST(Notices, UneNoticePosteeEstTraiteeAvantLeTravailDuTopSuivant)
     Banc b;
     b.Lancer();
     b.fenetre->TimerGestionSerieTimer();  // connected: page 7 is posted, not shown
-    ASSERT_EQ(b.appareil->connexions, 1);
+    ASSERT_TRUE(b.appareil->Connecte());
     EXPECT_EQ(b.fenetre->Step, 6);
     EXPECT_EQ(b.fenetre->NoticesEnAttente(), 1u);
 
-    const int commandes = b.appareil->commandes;
+    const int commandes = b.appareil->Commandes();
     b.fenetre->TimerGestionSerieTimer();  // the notice, and nothing else
     EXPECT_EQ(b.fenetre->Step, 7);
     EXPECT_EQ(b.fenetre->NoticesEnAttente(), 0u);
-    EXPECT_EQ(b.appareil->commandes, commandes) << "the tick that handled a notice sent nothing";
+    EXPECT_EQ(b.appareil->Commandes(), commandes) << "the tick that handled a notice sent nothing";
 
     b.fenetre->TimerGestionSerieTimer();
     EXPECT_EQ(b.fenetre->SousEtape, 1u) << "the next tick checks the model";
 
     // At the end-of-file record Step is 9 until the notice is handled: no stray byte-moving tick.
     ASSERT_TRUE(b.TopsJusqua([&] { return b.fenetre->NoticesEnAttente() > 0 && b.fenetre->Step == 9; }));
-    const int blocs = b.appareil->blocs;
-    const std::size_t ecritures = b.appareil->ecrituresEeprom.size();
+    const int avant = b.appareil->Commandes();
     b.fenetre->TimerGestionSerieTimer();
     EXPECT_EQ(b.fenetre->Step, 10);
-    EXPECT_EQ(b.appareil->blocs, blocs);
-    EXPECT_EQ(b.appareil->ecrituresEeprom.size(), ecritures);
+    EXPECT_EQ(b.appareil->Commandes(), avant);
 }
 
 TEST(Notices, LaBoucleDEvenementsLesTraiteSansTop)
@@ -160,14 +160,14 @@ TEST(Notices, LaBoucleDEvenementsLesTraiteSansTop)
 TEST(Notices, UnTopPendantUneQuestionNeFaitRien)
 {
     Banc b;
-    b.appareil->modele = "P08";
+    b.appareil->options.identite.modele = "P08";
     int commandesPendant = -1;
     int etapePendant = -1;
     b.pendantQuestion = [&] {
-        const int avant = b.appareil->commandes;
+        const int avant = b.appareil->Commandes();
         b.fenetre->TimerGestionSerieTimer();
         b.fenetre->TimerGestionSerieTimer();
-        commandesPendant = b.appareil->commandes - avant;
+        commandesPendant = b.appareil->Commandes() - avant;
         etapePendant = b.fenetre->Step;
     };
     b.Lancer();
@@ -208,7 +208,7 @@ TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
         for (const QuestionPosee& q : b.questions)
             ADD_FAILURE() << q.texte.toStdString();
         EXPECT_GE(b.fenetre->Step, 8);
-        EXPECT_GT(b.appareil->blocs, 0);
+        EXPECT_GT(b.appareil->Blocs(), 0);
         EXPECT_EQ(b.Label("LabelLigne3")->text(), QStringLiteral(" "));
         return;
     }
@@ -222,7 +222,7 @@ TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
     EXPECT_FALSE(q.portOuvert);
     EXPECT_FALSE(q.appareilConnecte) << "the farewell goes before the question";
     EXPECT_FALSE(q.verrouTenu);
-    EXPECT_EQ(b.appareil->blocs, 0);
+    EXPECT_EQ(b.appareil->Blocs(), 0);
     EXPECT_EQ(b.fenetre->Step, 5) << "Yes waits for another device";
 }
 
@@ -250,14 +250,14 @@ CasVerification Version(const char* nom, unsigned majeur, unsigned mineur, unsig
 // A reply that is no hex pair: what it would decode to is no reading of the device.
 CasVerification NonHex(const char* nom, unsigned char lecture, int adresse, std::string details)
 {
-    return {nom, [=](EtatAppareil& e) { e.lectureNonHex = lecture; e.adresseNonHex = adresse; },
+    return {nom, [=](EtatAppareil& e) { e.options.fautes.lectureNonHex = lecture; e.options.fautes.adresseNonHex = unsigned(adresse); },
             "Un Problème de transmission s'est produit.", GenreQuestion::Erreur, std::move(details)};
 }
 
 // A stray hex digit behind the Nth command's answer is no part of the next query's value.
 CasVerification Parasite(const char* nom, int commande)
 {
-    return {nom, [=](EtatAppareil& e) { e.parasiteApres = commande; }, "", GenreQuestion::Information, ""};
+    return {nom, [=](EtatAppareil& e) { e.options.fautes.parasiteApres = commande; e.options.fautes.octetParasite = '1'; }, "", GenreQuestion::Information, ""};
 }
 
 const char* const PLUS_RECENTE = "Votre Zantrel a une mise à jour plus récente.";
@@ -273,13 +273,13 @@ INSTANTIATE_TEST_SUITE_P(
         Version("v3_9_0", 3, 9, 0, PLUS_RECENTE), Version("v4_0_0", 4, 0, 0, PLUS_RECENTE),
         Version("v1_9_0", 1, 9, 0, INCOMPATIBLE, GenreQuestion::Erreur),
         Version("v0_0_0", 0, 0, 0, INCOMPATIBLE, GenreQuestion::Erreur),
-        CasVerification{"modele", [](EtatAppareil& e) { e.modele = "P08"; },
+        CasVerification{"modele", [](EtatAppareil& e) { e.options.identite.modele = "P08"; },
                         "L'appareil n'est pas un appareil (Zantrel)", GenreQuestion::Erreur,
                         Details7(0, "VerifierModele (lecture du code de modèle)",
                                  "100024 (ERR_MODELE : l'appareil n'est pas un P07)")},
-        CasVerification{"variante0", [](EtatAppareil& e) { e.variante = 0; }, VARIANTE, GenreQuestion::Erreur,
+        CasVerification{"variante0", [](EtatAppareil& e) { e.options.identite.variante = 0; }, VARIANTE, GenreQuestion::Erreur,
                         Details7(1, "LireVariante (lecture de la variante)", "0 (réussite)", "Variante de l'appareil : 0\n")},
-        CasVerification{"variante2", [](EtatAppareil& e) { e.variante = 2; }, VARIANTE, GenreQuestion::Erreur,
+        CasVerification{"variante2", [](EtatAppareil& e) { e.options.identite.variante = 2; }, VARIANTE, GenreQuestion::Erreur,
                         Details7(1, "LireVariante (lecture de la variante)", "0 (réussite)", "Variante de l'appareil : 2\n")},
         NonHex("modele_non_hex", protocole::CMD_LIRE_MODELE, -1,
                Details7(0, "VerifierModele (lecture du code de modèle)", NON_HEX)),
@@ -297,7 +297,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Verification, LesQuestionsDeRefusEnEntier)
 {
     Banc b;
-    b.appareil->modele = "P08";
+    b.appareil->options.identite.modele = "P08";
     b.Lancer();
     ASSERT_TRUE(b.TopsJusquaQuestion());
     EXPECT_EQ(b.questions[0].texte, U("L'appareil n'est pas un appareil (Zantrel) pour cette mise à jour .\n\n"
@@ -326,7 +326,7 @@ TEST(Verification, UneVarianteAutreQue1EstRefuseeSansConstruireLaTable)
 {
     for (unsigned variante : {0u, 2u}) {
         Banc b;
-        b.appareil->variante = variante;
+        b.appareil->options.identite.variante = variante;
         b.Lancer();
         ASSERT_TRUE(b.TopsJusquaQuestion());
         EXPECT_EQ(b.questions.size(), 1u);
@@ -351,7 +351,7 @@ TEST(Questions, LeTimerEstArreteEtLePortFermePendantLaQuestion)
     for (bool oui : {true, false}) {
         Banc b;
         b.reponse = oui;
-        b.appareil->silencieuxDepuis = 4;  // the serial number read goes unanswered
+        b.appareil->options.fautes.silencieuxDepuis = 4;  // the serial number read goes unanswered
         b.Lancer();
         ASSERT_TRUE(b.TopsJusquaQuestion());
         if (oui)
@@ -386,7 +386,7 @@ TEST(Questions, UneRaisonInconnueNePoseRienEtRelanceLeTimer)
     b.fenetre->OnRefusAppareil(MessageFenetre{TFormMj::MSG_REFUS_APPAREIL, 5, 0});
     EXPECT_TRUE(b.questions.empty());
     EXPECT_TRUE(b.Timer()->isActive());
-    EXPECT_FALSE(b.appareil->portOuvert);
+    EXPECT_FALSE(b.appareil->PortOuvert());
 }
 
 // The device never answers: after the twentieth attempt the user is told, once, with the port
@@ -394,20 +394,20 @@ TEST(Questions, UneRaisonInconnueNePoseRienEtRelanceLeTimer)
 TEST(Questions, LEtape6AbandonneApresVingtEssais)
 {
     Banc b;
-    b.appareil->allume = false;
+    b.appareil->options.fautes.silencieuxDepuis = 1;
     int commandesPendant = -1;
     b.pendantQuestion = [&] {
-        const int avant = b.appareil->commandes;
+        const int avant = b.appareil->Commandes();
         b.fenetre->TimerGestionSerieTimer();
-        commandesPendant = b.appareil->commandes - avant;
+        commandesPendant = b.appareil->Commandes() - avant;
     };
     b.Lancer();
     for (int essai = 1; essai < 20; ++essai)
         b.fenetre->TimerGestionSerieTimer();
-    EXPECT_EQ(b.appareil->commandes, 19);
+    EXPECT_EQ(b.appareil->Commandes(), 19);
     EXPECT_TRUE(b.questions.empty());
     b.fenetre->TimerGestionSerieTimer();
-    EXPECT_EQ(b.appareil->commandes, 20);
+    EXPECT_EQ(b.appareil->Commandes(), 20);
     b.fenetre->TimerGestionSerieTimer();
     ASSERT_EQ(b.questions.size(), 1u);
     const QuestionPosee& q = b.questions[0];
@@ -424,7 +424,7 @@ TEST(Questions, LEtape6AbandonneApresVingtEssais)
     EXPECT_EQ(b.fenetre->Step, 5);
     EXPECT_TRUE(b.Timer()->isActive());
     b.TopsJusqua([] { return false; }, 10);
-    EXPECT_EQ(b.appareil->commandes, 20);
+    EXPECT_EQ(b.appareil->Commandes(), 20);
 }
 
 // The details speak only of the device plugged for this attempt: what the one before gave is
@@ -438,8 +438,8 @@ TEST(Questions, LesDetailsNeParlentQueDeLAppareilBranche)
         ASSERT_TRUE(b.TopsJusquaQuestion());
         ASSERT_TRUE(b.questions[0].details.contains(U("Numéro de série : 0000004711")));
         *b.appareil = EtatAppareil();
-        b.appareil->allume = allume;
-        b.appareil->silencieuxDepuis = 4;  // the serial number read goes unanswered
+        // Off: nothing ever comes back; on: the serial number read goes unanswered.
+        b.appareil->options.fautes.silencieuxDepuis = allume ? 4 : 1;
         b.fenetre->ButtonSuivantClick();
         ASSERT_TRUE(b.TopsJusqua([&] { return b.questions.size() == 2; }, 200));
         const QString& d = b.questions[1].details;
@@ -453,14 +453,14 @@ TEST(Questions, LesDetailsNeParlentQueDeLAppareilBranche)
 TEST(Questions, AnnulerSurLaPage6ArreteLesEssais)
 {
     Banc b;
-    b.appareil->allume = false;
+    b.appareil->options.fautes.silencieuxDepuis = 1;
     b.Lancer();
     b.fenetre->TimerGestionSerieTimer();
-    ASSERT_EQ(b.appareil->commandes, 1);
+    ASSERT_EQ(b.appareil->Commandes(), 1);
     b.fenetre->ButtonPrecedantClick();
     ASSERT_EQ(b.fenetre->Step, 5);
     b.TopsJusqua([] { return false; }, 30);
-    EXPECT_EQ(b.appareil->commandes, 1);
+    EXPECT_EQ(b.appareil->Commandes(), 1);
     EXPECT_EQ(b.Timer()->interval(), 100);
     EXPECT_TRUE(b.questions.empty());
 }
@@ -566,9 +566,9 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     EXPECT_EQ(pourquoi->text(), U("Update in progress: the window can be closed once the Zantrel is released."));
     ASSERT_TRUE(b.TopsJusquaEtape(11));
     EXPECT_TRUE(b.verrou->tenu);
-    EXPECT_EQ(b.appareil->blocs, 1146);
+    EXPECT_EQ(b.appareil->Blocs(), 1146);
     EXPECT_EQ(b.Label("LabelBarreProgression")->text(), QStringLiteral("Update progression : 100.0 %"));
-    const auto& eeprom = b.appareil->eeprom;
+    const auto eeprom = b.appareil->Eeprom();
     EXPECT_EQ(eeprom[protocole::EEPROM_MAJEUR], 3);
     EXPECT_EQ(eeprom[protocole::EEPROM_MINEUR], 8);
     EXPECT_EQ(eeprom[protocole::EEPROM_REVISION], 0);
@@ -580,7 +580,7 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
         b.fenetre->TimerGestionSerieTimer();
         EXPECT_FALSE(ligne4->isEnabled()) << top;
     }
-    EXPECT_FALSE(b.appareil->portOuvert);
+    EXPECT_FALSE(b.appareil->PortOuvert());
     EXPECT_FALSE(b.verrou->tenu) << "released with the device";
     EXPECT_TRUE(pourquoi->isHidden());
     b.fenetre->TimerGestionSerieTimer();
@@ -593,9 +593,9 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     EXPECT_EQ(b.fenetre->Step, 12);
     EXPECT_TRUE(b.questions.empty());
     EXPECT_EQ(b.verrou->prises, 1);
-    const int commandes = b.appareil->commandes;
+    const int commandes = b.appareil->Commandes();
     b.TopsJusqua([] { return false; }, 10);
-    EXPECT_EQ(b.appareil->commandes, commandes) << "the device saw nothing more";
+    EXPECT_EQ(b.appareil->Commandes(), commandes) << "the device saw nothing more";
 
     // Yes: the next device, from the first record again.
     *b.appareil = EtatAppareil();
@@ -604,7 +604,7 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     EXPECT_EQ(b.Timer()->interval(), 1000);
     b.fenetre->ButtonSuivantClick();
     ASSERT_TRUE(b.TopsJusquaEtape(12));
-    EXPECT_EQ(b.appareil->blocs, 1146);
+    EXPECT_EQ(b.appareil->Blocs(), 1146);
     EXPECT_TRUE(b.questions.empty());
 }
 
@@ -622,8 +622,8 @@ TEST(MiseAJour, LOctetDeLangue)
         {"English kept", 1, 0, nullptr, 1},
         {"2 takes French", 2, 0, nullptr, 0},
         {"255 takes English", 255, 1, nullptr, 1},
-        {"garbled", 2, 1, [](EtatAppareil& e) { e.lectureNonHex = protocole::CMD_LIRE_EEPROM; e.adresseNonHex = EEPROM_LANGUE; }, 2},
-        {"unanswered", 2, 1, [](EtatAppareil& e) { e.eepromIllisible = EEPROM_LANGUE; }, 2},
+        {"garbled", 2, 1, [](EtatAppareil& e) { e.options.fautes.lectureNonHex = protocole::CMD_LIRE_EEPROM; e.options.fautes.adresseNonHex = EEPROM_LANGUE; }, 2},
+        {"unanswered", 2, 1, [](EtatAppareil& e) { e.Refuser(protocole::CMD_LIRE_EEPROM, EEPROM_LANGUE, 1, 0, true); }, 2},
     };
     for (const auto& c : cas) {
         Banc b;
@@ -634,10 +634,9 @@ TEST(MiseAJour, LOctetDeLangue)
         b.Lancer();
         ASSERT_TRUE(b.TopsJusquaEtape(12)) << c.nom << ": stopped at step " << b.fenetre->Step;
         EXPECT_TRUE(b.questions.empty()) << c.nom;
-        EXPECT_EQ(b.appareil->eeprom[EEPROM_LANGUE], c.apres) << c.nom;
+        EXPECT_EQ(b.appareil->Eeprom()[EEPROM_LANGUE], c.apres) << c.nom;
         if (c.avant == c.apres) {
-            for (const auto& e : b.appareil->ecrituresEeprom)
-                EXPECT_NE(e.first, EEPROM_LANGUE) << c.nom << ": nothing written";
+            EXPECT_EQ(b.appareil->EcrituresA(EEPROM_LANGUE), 0) << c.nom << ": nothing written";
         }
     }
 }
@@ -647,13 +646,13 @@ TEST(MiseAJour, LOctetDeLangue)
 TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
 {
     const std::vector<std::tuple<const char*, std::function<void(EtatAppareil&)>, const char*>> fautes = {
-        {"block", [](EtatAppareil& e) { e.blocRefuse = 600; },
+        {"block", [](EtatAppareil& e) { e.Refuser(protocole::CMD_ECRIRE_BLOC, -1, 600, 1); },
          "Étape : 9 (transfert du programme)\nOpération : EcrireBloc (écriture d'un bloc de mémoire programme)"},
-        {"version", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_MINEUR; },
+        {"version", [](EtatAppareil& e) { e.Refuser(protocole::CMD_ECRIRE_EEPROM, protocole::EEPROM_MINEUR); },
          "Étape : 9 (transfert du programme)\nOpération : EcrireVersion (écriture de la version)"},
-        {"language byte", [](EtatAppareil& e) { e.eepromRefusee = protocole::EEPROM_LANGUE; },
+        {"language byte", [](EtatAppareil& e) { e.Refuser(protocole::CMD_ECRIRE_EEPROM, protocole::EEPROM_LANGUE); },
          "Étape : 10 (octet de langue)\nOpération : EcrireEeprom (écriture d'un octet d'EEPROM)"},
-        {"end of programming", [](EtatAppareil& e) { e.terminaisonRefusee = true; },
+        {"end of programming", [](EtatAppareil& e) { e.Refuser(protocole::CMD_TERMINER); },
          "Étape : 11 (fin de la programmation), sous-étape 0\nOpération : TerminerProgrammation (fin de la programmation)"},
     };
     for (const auto& [nom, faute, details] : fautes) {
@@ -677,7 +676,7 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         EXPECT_TRUE(b.fenetre->findChild<QPushButton*>(QStringLiteral("ButtonSuivant"))->isEnabled()) << nom;
         EXPECT_TRUE(b.Label("LabelLigne4")->isEnabled() && !b.Label("LabelLigne4")->isHidden()) << nom;
         if (std::string(nom) == "block") {
-            EXPECT_EQ(b.appareil->blocs, 599);
+            EXPECT_EQ(b.appareil->Blocs(), 599);
         }
         if (std::string(nom) == "end of programming") {
             EXPECT_EQ(b.questions[0].etape, 11);
@@ -689,16 +688,125 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
 TEST(MiseAJour, UneNouvelleTentativeRepartDuPremierEnregistrement)
 {
     Banc b;
-    b.appareil->blocRefuse = 300;
+    b.appareil->Refuser(protocole::CMD_ECRIRE_BLOC, -1, 300, 1);
     b.Lancer();
     ASSERT_TRUE(b.TopsJusquaQuestion());
     ASSERT_EQ(b.fenetre->Step, 5);
-    b.appareil->blocs = 0;
+    const int avant = b.appareil->Blocs();
     b.fenetre->ButtonSuivantClick();
     EXPECT_EQ(b.fenetre->Parcours().IndexCourant(), 0);
     ASSERT_TRUE(b.TopsJusquaEtape(11));
-    EXPECT_EQ(b.appareil->blocs, 1146);
+    EXPECT_EQ(b.appareil->Blocs() - avant, 1146);
     EXPECT_EQ(b.questions.size(), 1u);
+}
+
+// ---- power cuts ----
+
+// The power goes at each phase, just after the device took a command or with the command lost;
+// flash and EEPROM keep what they hold. Whatever the first run then showed, the next run must
+// accept the device as the cut left it and give it the whole update. The table is printed.
+TEST(AChaquePhase, Coupures)
+{
+    using namespace protocole;
+    using Version = std::array<unsigned, 3>;
+    const Version mise{unsigned(VERSION_MAJEUR), unsigned(VERSION_MINEUR), unsigned(VERSION_REVISION)};
+    Banc reference;
+    reference.Lancer();
+    ASSERT_TRUE(reference.TopsJusquaEtape(12));
+    const std::vector<std::uint8_t> memoire = reference.appareil->A().MemoireProgramme();
+    const std::vector<std::uint8_t> eeprom = reference.appareil->Eeprom();
+    const int blocs = reference.appareil->Blocs();
+
+    struct Coupure {
+        std::string phase;
+        unsigned char commande;
+        long adresse;
+        int nieme;
+        bool prise;
+        Version depuis;
+        bool blocRefuse;  // the first block is refused once, so that a farewell follows
+    };
+    const Version v370{3, 7, 0};
+    std::vector<Coupure> coupures;
+    for (bool prise : {true, false}) {
+        for (const auto& [phase, commande, adresse, nieme] : std::vector<std::tuple<const char*, unsigned char, long, int>>{
+                 {"connection", CMD_CONNEXION, -1, 1},
+                 {"check: model", CMD_LIRE_MODELE, -1, 1},
+                 {"check: variant", CMD_LIRE_VARIANTE, -1, 1},
+                 {"check: serial number", CMD_LIRE_EEPROM, EEPROM_NUMERO_SERIE, 1},
+                 {"check: version", CMD_LIRE_EEPROM, EEPROM_MAJEUR, 1},
+                 {"rate change", CMD_VITESSE, -1, 1},
+                 {"programming", CMD_PROGRAMMATION, -1, 1},
+                 {"prepare", CMD_PREPARER, -1, 1},
+                 {"first block", CMD_ECRIRE_BLOC, -1, 1},
+                 {"middle block", CMD_ECRIRE_BLOC, -1, (blocs + 1) / 2},
+                 {"last block", CMD_ECRIRE_BLOC, -1, blocs},
+                 {"language: read", CMD_LIRE_EEPROM, EEPROM_LANGUE, 1},
+                 {"language: write", CMD_ECRIRE_EEPROM, EEPROM_LANGUE, 1},
+                 {"end: back to 9600", CMD_VITESSE, -1, 2},
+                 {"end of programming", CMD_TERMINER, -1, 1}})
+            coupures.push_back({phase, commande, adresse, nieme, prise, v370, false});
+        coupures.push_back({"farewell", CMD_AU_REVOIR, -1, 1, prise, v370, true});
+    }
+    for (const Version& depuis : {Version{2, 0, 0}, Version{2, 9, 5}, Version{3, 0, 255}, Version{3, 7, 2},
+                                  Version{3, 7, 255}, mise})
+        for (int adresse : {EEPROM_REVISION, EEPROM_MINEUR, EEPROM_MAJEUR})
+            coupures.push_back({"stamp", CMD_ECRIRE_EEPROM, adresse, 1, true, depuis, false});
+    coupures.push_back({"stamp", CMD_ECRIRE_EEPROM, EEPROM_REVISION, 1, false, Version{2, 9, 5}, false});
+
+    const auto texteVersion = [](unsigned a, unsigned b, unsigned c) {
+        return std::to_string(a) + '.' + std::to_string(b) + '.' + std::to_string(c);
+    };
+    std::printf("%-22s %-6s %-5s %-9s %-9s %-44s %s\n", "cut at", "EEPROM", "taken", "version", "after cut",
+                "first run", "second run");
+    for (const Coupure& c : coupures) {
+        Banc b;
+        b.appareil->Identite(c.depuis[0], c.depuis[1], c.depuis[2], 0xFF);
+        FautesAppareil& f = b.appareil->options.fautes;
+        f.commandeCoupure = c.commande;
+        f.adresseCoupure = c.adresse;
+        f.coupureA = c.nieme;
+        f.coupureApresPrise = c.prise;
+        if (c.blocRefuse)
+            b.appareil->Refuser(CMD_ECRIRE_BLOC, -1, 1, 1);
+        b.Lancer();
+        const auto attente = [&] { return b.fenetre->Step == 12 || (b.fenetre->Step == 5 && !b.questions.empty()); };
+        ASSERT_TRUE(b.TopsJusqua(attente)) << c.phase << ": first run stopped at step " << b.fenetre->Step;
+        std::string premier = "page 12";
+        if (!b.questions.empty())
+            premier = "question at step " + std::to_string(b.questions[0].etape) + ": "
+                      + b.questions[0].texte.left(24).toStdString();
+        const std::vector<std::uint8_t> apres = b.appareil->Eeprom();
+        const std::string cas = c.phase + (c.adresse >= 0 ? " at " + std::to_string(c.adresse) : "")
+                                + (c.prise ? " taken" : " lost") + " from "
+                                + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]);
+        if (b.questions.empty()) {
+            EXPECT_TRUE(b.appareil->A().ProgrammationTerminee() && b.appareil->A().MemoireProgramme() == memoire)
+                << cas << ": page 12 for a device not finished";
+        }
+        const std::string versionApres = texteVersion(apres[EEPROM_MAJEUR], apres[EEPROM_MINEUR], apres[EEPROM_REVISION]);
+
+        if (b.fenetre->Step == 12)
+            b.fenetre->ButtonPrecedantClick();
+        const std::size_t questions = b.questions.size();
+        const int blocsAvant = b.appareil->Blocs();
+        b.fenetre->ButtonSuivantClick();
+        const bool fini = b.TopsJusquaEtape(12);
+        EXPECT_TRUE(fini && b.questions.size() == questions)
+            << cas << ": second run stopped at step " << b.fenetre->Step << ", "
+            << (b.questions.size() > questions ? b.questions.back().texte.toStdString() : "");
+        EXPECT_EQ(b.appareil->Blocs() - blocsAvant, blocs) << cas;
+        EXPECT_TRUE(b.appareil->A().MemoireProgramme() == memoire) << cas << ": program memory is not the image's";
+        EXPECT_EQ(b.appareil->Eeprom(), eeprom) << cas << ": stamp or language";
+        EXPECT_TRUE(b.appareil->A().ProgrammationTerminee()) << cas;
+        EXPECT_EQ(b.appareil->A().Anomalies(), std::vector<std::string>()) << cas;
+        std::printf("%-22s %-6s %-5s %-9s %-9s %-44s %s\n", c.phase.c_str(),
+                    c.adresse >= 0 ? std::to_string(c.adresse).c_str() : "",
+                    c.prise ? "yes" : "no", texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]).c_str(),
+                    versionApres.c_str(), premier.c_str(),
+                    fini ? ("whole update, " + std::to_string(b.appareil->Blocs() - blocsAvant) + " blocks").c_str()
+                         : "stopped");
+    }
 }
 
 }  // namespace
