@@ -73,12 +73,13 @@ TEST_F(OutilImage, SoundFileIsEmbeddedWithEitherLineEnding) {
     ASSERT_EQ(Lancer(a + "\n" + b + "\n" + FIN), 0) << Erreurs;
     EXPECT_EQ(Lire(Sortie), crlf);
 
-    // What the walk writes as it should: an odd address that follows the bytes before it,
-    // empty records anywhere, start addresses, the top of each window, blank lines at the end.
-    EXPECT_EQ(Lancer(Donnees(0x100, {}) + "\n" + D + Donnees(0x804, {5}) + "\n" + Donnees(0x805, {6, 7}) +
-                     "\n" + Enregistrement(3, 0, {0, 0, 8, 0}) + "\n" + Enregistrement(5, 0, {0, 0, 8, 0}) +
-                     "\n" + b + "\n" + Donnees(0xFFFC, {1, 2, 3}) + "\n" + Base(0xF0) + "\n" +
-                     Donnees(0x3F5, {1, 2}) + "\n" + FIN + "\n\n \t\r\n"),
+    // What the walk writes as it should: odd addresses after the bytes before them or after a
+    // gap, a record going back to a free row, empty records anywhere, the top of each window,
+    // blank lines at the end.
+    EXPECT_EQ(Lancer(Donnees(0x100, {}) + "\n" + L(0x900) + D + Donnees(0x804, {5}) + "\n" +
+                     Donnees(0x805, {6, 7}) + "\n" + Donnees(0x80B, {8}) + "\n" + b + "\n" +
+                     Donnees(0xFFFC, {1, 2, 3}) + "\n" + Base(0xF0) + "\n" + Donnees(0x3F5, {1, 2}) + "\n" +
+                     FIN + "\n\n \t\r\n"),
               0) << Erreurs;
 }
 
@@ -89,18 +90,17 @@ TEST_F(OutilImage, BadRecordsAreRefusedWithTheirLine) {
     Refus(D + ":040800000a0b0c0dc2\n" + FIN, 2, "lower-case");
     Refus(D + ":04080000010203040E\n" + FIN, 2, "wrong checksum 0E, expected EA");
     Refus(D + Donnees(0x800, Suite(0, 22)) + "\n" + FIN, 2, "55 characters does not fit");
-    Refus(D + ":020000020000FC\n" + FIN, 2, "type 02");
+    Refus(D + ":020000020000FC\n" + FIN, 2, "record type 02 not supported");
     Refus(D + "\n" + FIN, 2, "empty line");
     Refus(D + FIN + "\n" + D, 3, "after the end-of-file");
     Refus(D + FIN + "\n\n" + D, 4, "after the end-of-file");
-    Refus(D + Enregistrement(3, 0, {0, 8, 0}) + "\n" + FIN, 2, "type 03) without 4 bytes");
-    Refus(D + Enregistrement(5, 0, {0, 0, 0, 8, 0}) + "\n" + FIN, 2, "type 05) without 4 bytes");
+    Refus(D + Enregistrement(5, 0, {0, 0, 8, 0}) + "\n" + FIN, 2, "record type 05 not supported");
     // Data the walk would write wrong or drop.
-    Refus(D + Donnees(0x805, {5}) + "\n" + FIN, 2, "odd address 0x805 does not follow");
+    Refus(Donnees(0x800, {1, 2, 3}) + "\n" + Donnees(0x804, {5}) + "\n" + Donnees(0x803, {4}) + "\n" + FIN,
+          3, "would write 0x802 a second time: records out of order");
     Refus(Donnees(0x800, {1, 2, 3}) + "\n" + Donnees(0x900, {}) + "\n" + Donnees(0x803, {4}) + "\n" + FIN,
-          3, "odd address 0x803");  // the empty record ended the block
-    Refus(D + Donnees(0x802, {5, 6}) + "\n" + FIN, 2, "0x802 overlaps the previous record's, which end at 0x803");
-    Refus(L(0x900) + D + FIN, 2, "0x800 goes back");
+          3, "0x802 a second time");  // the empty record ended the block
+    Refus(D + Donnees(0x802, {5, 6}) + "\n" + FIN, 2, "data at 0x802 given a second time");
     Refus(Donnees(0x7FE, {1, 2, 3}) + "\n" + FIN, 1, "from 0x7FE to 0x800 lies outside");
     Refus(Base(1) + "\n" + Donnees(0xFFFE, {1, 2}) + "\n" + FIN, 2, "0x1FFFE to 0x1FFFF");
     Refus(Base(0xF0) + "\n" + Donnees(0x3F6, {1, 2}) + "\n" + FIN, 2, "0xF003F6 to 0xF003F7");
