@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "faux_parcours.h"
+#include "wizard/version_mise_a_jour.h"
 
 namespace {
 
@@ -38,12 +39,16 @@ protected:
     int Lancer(const std::string& contenu) {
         fs::remove(Sortie);
         std::ofstream(Dossier / "f.hex", std::ios::binary) << contenu;
+        return Outil({(Dossier / "f.hex").string(), Sortie.string()});
+    }
+    int Outil(const std::vector<std::string>& arguments) {
         std::string commande;
 #ifdef OUTIL_IMAGE
-        commande = std::string("\"") + OUTIL_IMAGE + "\" \"" + (Dossier / "f.hex").string() + "\" \"" +
-                   Sortie.string() + "\" 2> \"" + (Dossier / "err").string() + "\"";
+        commande = std::string("\"") + OUTIL_IMAGE + "\"";
 #endif
-        const int statut = std::system(commande.c_str());
+        for (const std::string& a : arguments) commande += " \"" + a + "\"";
+        const int statut = std::system((commande + " > \"" + (Dossier / "out").string() + "\" 2> \"" +
+                                        (Dossier / "err").string() + "\"").c_str());
         Erreurs = Lire(Dossier / "err");
         return statut;
     }
@@ -114,6 +119,28 @@ TEST_F(OutilImage, MissingEndOrTooManyRecords) {
     for (int i = 1; i < CAPACITE_TABLE; ++i) plein += L(0x800 + 4 * i);
     EXPECT_EQ(Lancer(plein + FIN), 0) << Erreurs;
     Refus(plein + L(0x800 + 4 * CAPACITE_TABLE) + FIN, CAPACITE_TABLE + 1, "more than 10000 records");
+}
+
+// What a device holds, from its dumps, against what the walk writes from the image: the erased
+// and cleared halves of the words it fills, the EEPROM bytes and the version stamp.
+TEST_F(OutilImage, DeviceDumpsAreComparedWithWhatTheWalkWrites) {
+    std::ofstream(Dossier / "f.hex", std::ios::binary) << Donnees(0x801, {1, 2}) + "\n" + Base(0xF0) + "\n" +
+                                                            Donnees(4, {9}) + "\n" + FIN + "\n";
+    const auto Comparer = [&](const std::string& programme, int majeur) {
+        std::ofstream(Dossier / "p.hex", std::ios::binary) << programme + "\n" + FIN + "\n";
+        std::ofstream(Dossier / "e.hex", std::ios::binary)
+            << Donnees(4, {9}) + "\n" + Donnees(1016, {0x15, 0xCD, 0x5B, 0x07, VERSION_REVISION, majeur, VERSION_MINEUR}) +
+                   "\n" + FIN + "\n";
+        return Outil({"--appareil", (Dossier / "p.hex").string(), (Dossier / "e.hex").string(),
+                      (Dossier / "f.hex").string()});
+    };
+    EXPECT_EQ(Comparer(Donnees(0x801, {1, 2, 0}), VERSION_MAJEUR), 0) << Erreurs;
+    EXPECT_NE(Lire(Dossier / "out").find("serial 0x075BCD15\n"), std::string::npos);
+    EXPECT_NE(Comparer(Donnees(0x801, {1, 3, 0}), VERSION_MAJEUR), 0);
+    EXPECT_NE(Erreurs.find("program memory 0x802 holds 0x03, not 0x02"), std::string::npos) << Erreurs;
+    EXPECT_NE(Comparer(Donnees(0x800, {0, 1, 2, 0}), VERSION_MAJEUR), 0);
+    EXPECT_NE(Comparer(Donnees(0x801, {1, 2, 0}), VERSION_MAJEUR + 1), 0);
+    EXPECT_NE(Erreurs.find("the version stamp is"), std::string::npos) << Erreurs;
 }
 
 // A folder given for the file: named, with an exit status of 1 rather than an abort.
