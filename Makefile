@@ -1,5 +1,5 @@
 # The two commands of the README, and the further checks.
-.PHONY: demo test run bench check-asan check-windows check-windows-gui check-package package screenshots ports bootstrap build build-asan \
+.PHONY: demo test run bench check-asan check-windows check-windows-gui check-package check-second-image package screenshots ports bootstrap build build-asan \
         windows windows-installer
 
 # Qt wants a private runtime folder; a root shell without a desktop session has none.
@@ -48,6 +48,11 @@ check-windows-gui:
 package: build
 	@scripts/bootstrap dpkg-dev file
 	@cmake --build --preset default --target package
+
+# A second firmware image, unlike the shipped one, in a scratch copy of the tree: built, tested, and
+# written to the simulated device.
+check-second-image:
+	@scripts/check-second-image
 
 # The package built, checked by Debian's tools, installed, started, and purged without a trace.
 check-package:

@@ -22,6 +22,7 @@
 #include "link/protocole.h"
 #include "sim/simulateur.h"
 #include "wizard/demarrage.h"
+#include "wizard/version_mise_a_jour.h"
 
 namespace {
 
@@ -96,8 +97,9 @@ int main(int argc, char** argv)
         for (const std::string& anomalie : simulateur->Anomalies())
             std::fprintf(stderr, "simulated device noticed: %s\n", anomalie.c_str());
         const std::vector<std::uint8_t> eeprom = simulateur->Eeprom();
-        std::printf("device now holds version %u.%u.%u, %d blocks written\n", eeprom[protocole::EEPROM_MAJEUR],
-                    eeprom[protocole::EEPROM_MINEUR], eeprom[protocole::EEPROM_REVISION], simulateur->BlocsEcrits());
+        std::printf("device now holds version %u.%u.%u (the update's is %d.%d.%d), %d blocks written\n",
+                    eeprom[protocole::EEPROM_MAJEUR], eeprom[protocole::EEPROM_MINEUR], eeprom[protocole::EEPROM_REVISION],
+                    VERSION_MAJEUR, VERSION_MINEUR, VERSION_REVISION, simulateur->BlocsEcrits());
     }
     return fin ? 0 : 1;
 }

@@ -16,8 +16,14 @@ list(JOIN ZANTREL_ID "." ZANTREL_ID)
 # On Wayland the window finds its menu entry and icon by this id.
 target_compile_definitions(zantrel PRIVATE ID_BUREAU="${ZANTREL_ID}")
 
-# This version's release, and the revision of its package.
-set(ZANTREL_DATE_VERSION 2026-12-08)
+# This version's release: the day its image was committed (the file's own date outside a clone);
+# and the revision of its package.
+execute_process(COMMAND git log -1 --format=%cs -- ${ZANTREL_HEX_FIRMWARE}
+                WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                OUTPUT_VARIABLE ZANTREL_DATE_VERSION OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+if(NOT ZANTREL_DATE_VERSION MATCHES "^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]$")
+    file(TIMESTAMP ${ZANTREL_HEX_FIRMWARE} ZANTREL_DATE_VERSION "%Y-%m-%d" UTC)
+endif()
 set(ZANTREL_REVISION 1)
 string(SUBSTRING ${ZANTREL_DATE_VERSION} 0 4 ZANTREL_ANNEE)
 execute_process(COMMAND date -R -u -d "${ZANTREL_DATE_VERSION} 12:00 UTC"

@@ -445,13 +445,4 @@ int ComP07::LireHex(unsigned* valeur, bool acquitter) {
     return Resultat = 0;
 }
 
-int ComP07::HexVersOctet(unsigned car1, unsigned car2) {
-    // No checking: lower case and non-digits give whatever the subtraction gives.
-    auto valeur = [](unsigned c) {
-        const int v = static_cast<int>(c & 0xFFu);
-        return v <= 0x39 ? v - 0x30 : v - 0x37;
-    };
-    return 16 * valeur(car1) + valeur(car2);
-}
-
 const char* ComP07::NomProduit() { return NOM_PRODUIT; }

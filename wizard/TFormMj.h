@@ -198,7 +198,7 @@ private:
 
     // A text pair in the current language, formatted with the product name.
     QString Texte(const PaireTexte& paire) const;
-    QString Legende() const;  // "Mise à jour V3.8.0 de votre Zantrel"
+    QString Legende() const;  // "Mise à jour V<update's version> de votre Zantrel"
     void ActiverTimer();      // enables the timer, leaving a running one as it is
     // The keyboard focus after a page change: on the way forward, never on Quit.
     void PlacerFocus();

@@ -1,13 +1,12 @@
-# The embedded firmware: resources/firmware/<name>.hex becomes the table ImageFirmware when the
-# program is built. Shipping another firmware is replacing that file and rebuilding.
-set(ZANTREL_HEX_FIRMWARE ${CMAKE_CURRENT_LIST_DIR}/../resources/firmware/Zantrel_P07_V3.8.0.hex)
-cmake_path(NORMAL_PATH ZANTREL_HEX_FIRMWARE)
+# The embedded firmware: the HEX file that version_image.cmake found becomes the table
+# ImageFirmware when the program is built. Shipping another firmware is replacing that file.
 set_property(GLOBAL PROPERTY ZANTREL_HEX_FIRMWARE ${ZANTREL_HEX_FIRMWARE})
 set(_image_cpp ${CMAKE_CURRENT_BINARY_DIR}/image_firmware.cpp)
 
 if(NOT CMAKE_CROSSCOMPILING)
-    add_executable(hex_vers_table ${CMAKE_CURRENT_LIST_DIR}/outil_image/hex_vers_table.cpp)
-    target_include_directories(hex_vers_table PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+    include(${CMAKE_CURRENT_LIST_DIR}/outil_image/sources.cmake)
+    add_executable(hex_vers_table ${ZANTREL_SOURCES_OUTIL_IMAGE})
+    target_include_directories(hex_vers_table PRIVATE ${CMAKE_CURRENT_LIST_DIR}/.. ${ZANTREL_GENERE})
     set(_outil_image $<TARGET_FILE:hex_vers_table>)
     set(_outil_image_cible hex_vers_table)
 else()
@@ -18,7 +17,7 @@ else()
     ExternalProject_Add(hex_vers_table_hote
         SOURCE_DIR ${CMAKE_CURRENT_LIST_DIR}/outil_image
         BINARY_DIR ${_outil_dossier}
-        CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+        CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DZANTREL_GENERE=${ZANTREL_GENERE}
         INSTALL_COMMAND ""
         BUILD_ALWAYS ON
         BUILD_BYPRODUCTS ${_outil_image})
@@ -34,4 +33,5 @@ add_custom_command(OUTPUT ${_image_cpp}
 add_custom_target(image_firmware DEPENDS ${_image_cpp})
 add_dependencies(zantrel_coeur image_firmware)
 
-target_sources(zantrel_coeur PRIVATE ${_image_cpp} ${CMAKE_CURRENT_LIST_DIR}/parcours_image.cpp)
+target_sources(zantrel_coeur PRIVATE ${_image_cpp} ${CMAKE_CURRENT_LIST_DIR}/parcours_image.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/parcours_image_embarquee.cpp ${CMAKE_CURRENT_LIST_DIR}/lecture_hex.cpp)

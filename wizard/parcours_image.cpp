@@ -15,6 +15,8 @@ constexpr int TYPE_ADRESSE_ETENDUE = 0x04;
 constexpr int ETAPE_LECTURE = 8;
 constexpr int ETAPE_ENVOI = 9;
 
+constexpr unsigned OCTET_EFFACE = 0xFF;  // flash as the prepare command leaves it
+
 // Two record characters from position p, through the link's own decoder.
 int Paire(const char* texte, int p) {
     return ComP07::HexVersOctet(static_cast<unsigned char>(texte[p]),
@@ -32,14 +34,6 @@ void ParcoursImage::OublierEnregistrement() {
     Enregistrement = nullptr;
     LongueurEnregistrement = 0;
     PositionEnregistrement = 0;
-}
-
-int ParcoursImage::ConstruireTable() {
-    OublierEnregistrement();
-    TableEnregistrements.clear();
-    for (int i = 0; i < CAPACITE_TABLE && ImageFirmware[i][0] != '\0'; ++i)
-        TableEnregistrements.push_back(ImageFirmware[i]);
-    return NombreEnregistrements();
 }
 
 int ParcoursImage::ConstruireTable(const std::vector<const char*>& enregistrements) {
@@ -67,6 +61,17 @@ int ParcoursImage::Echouer(int resultat) {
 
 int ParcoursImage::Octet(int position) const {
     return Paire(Enregistrement, 9 + 2 * position);
+}
+
+void ParcoursImage::CommencerBloc(unsigned adresse) {
+    DebutBloc = adresse;
+    if (adresse % 2 != 0 && PositionEnregistrement < LongueurEnregistrement) {
+        // The bootloader takes blocks at even addresses only: the block starts on the byte before,
+        // left erased.
+        DebutBloc = adresse - 1;
+        MotsBloc[0] = OCTET_EFFACE;
+        OctetsBloc = 1;
+    }
 }
 
 int ParcoursImage::EcrireBlocEnAttente() {
@@ -131,13 +136,13 @@ int ParcoursImage::EnvoyerOctets() {
     const unsigned a = AdresseCourante;
     if (FENETRE_PROGRAMME.Contient(a)) {
         if (OctetsBloc == 0) {
-            DebutBloc = a;
+            CommencerBloc(a);
             Fenetre.DefinirIntervalle(INTERVALLE_REMPLISSAGE_MS);
         } else if (a != DebutBloc + OctetsBloc) {
             // The bytes do not follow the buffer: the pending block goes first.
             Fenetre.DefinirIntervalle(INTERVALLE_APRES_BLOC_MS);
             if (EcrireBlocEnAttente() != 0) return ResultatEchec;
-            DebutBloc = a;
+            CommencerBloc(a);
         }
         // A block never crosses its row, so it ends where the row ends.
         const unsigned placeRangee = rangee - DebutBloc % rangee;

@@ -82,6 +82,7 @@ public:
     int Echec() const { return ResultatEchec; }
 
 private:
+    void CommencerBloc(unsigned adresse);  // an empty buffer takes its first byte at adresse
     int EcrireBlocEnAttente();
     int Octet(int position) const;  // data byte at a position of the current record
     int Echouer(int resultat);

@@ -1,6 +1,6 @@
 #include "banc_reel.h"
 
-#include <fstream>
+#include <gtest/gtest.h>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -11,6 +11,7 @@
 
 #include "link/ligne_serie.h"
 #include "link/protocole.h"
+#include "wizard/lecture_hex.h"
 
 namespace {
 
@@ -24,11 +25,6 @@ public:
         return LecturePorts::Lue;
     }
 };
-
-int Hex(const std::string& ligne, std::size_t position)
-{
-    return std::stoi(ligne.substr(position, 2), nullptr, 16);
-}
 
 }  // namespace
 
@@ -136,23 +132,16 @@ IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, u
 std::vector<std::uint8_t> MemoireAttendue()
 {
     std::vector<std::uint8_t> memoire(protocole::TAILLE_MEMOIRE_PROGRAMME, 0xFF);
-    std::ifstream fichier(FICHIER_HEX_FIRMWARE);
-    unsigned base = 0;
+    std::vector<EnregistrementHex> enregistrements;
+    ErreurHex erreur;
+    EXPECT_TRUE(LireFichierIntelHex(FICHIER_HEX_FIRMWARE, enregistrements, erreur)) << erreur.Motif;
     unsigned fin = 0;
-    std::string ligne;
-    while (std::getline(fichier, ligne)) {
-        if (ligne.size() < 11 || ligne[0] != ':')
+    for (const EnregistrementHex& e : enregistrements) {
+        if (e.Type != HEX_DONNEES)
             continue;
-        const int longueur = Hex(ligne, 1);
-        const unsigned adresse = unsigned(Hex(ligne, 3) * 256 + Hex(ligne, 5));
-        const int type = Hex(ligne, 7);
-        if (type == 4)
-            base = unsigned(Hex(ligne, 9) * 256 + Hex(ligne, 11)) << 16;
-        if (type != 0)
-            continue;
-        for (int i = 0; i < longueur; ++i)
-            memoire.at(base + adresse + unsigned(i)) = std::uint8_t(Hex(ligne, 9 + 2 * std::size_t(i)));
-        fin = base + adresse + unsigned(longueur);
+        for (std::size_t i = 0; i < e.Octets.size(); ++i)
+            memoire.at(e.Adresse + i) = e.Octets[i];
+        fin = unsigned(e.Adresse + e.Octets.size());
     }
     memoire.at(0x11F75) = 0;
     if (fin % 2 != 0)

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "faux_parcours.h"
+#include "wizard/lecture_hex.h"
 
 namespace {
 
@@ -17,15 +18,15 @@ std::vector<std::string> LignesDuFichier() {
     return lignes;
 }
 
-// Data bytes by absolute address, decoded here without the program's code.
-std::map<unsigned, unsigned> Memoire(const std::vector<std::string>& lignes) {
+// Data bytes by absolute address, through the reader the build-time tool uses.
+std::map<unsigned, unsigned> Memoire() {
+    std::vector<EnregistrementHex> enregistrements;
+    std::map<std::uint64_t, std::uint8_t> octets;
+    ErreurHex erreur;
+    EXPECT_TRUE(LireFichierIntelHex(FICHIER_HEX_FIRMWARE, enregistrements, erreur) &&
+                OctetsIntelHex(enregistrements, octets, erreur)) << erreur.Ligne << ": " << erreur.Motif;
     std::map<unsigned, unsigned> memoire;
-    unsigned base = 0;
-    for (const std::string& l : lignes) {
-        if (Hex(l, 7) == 4) base = (Hex(l, 9) << 8 | Hex(l, 11)) << 16;
-        for (unsigned i = 0; Hex(l, 7) == 0 && i < Hex(l, 1); ++i)
-            memoire[base + (Hex(l, 3) << 8 | Hex(l, 5)) + i] = Hex(l, 9 + 2 * i);
-    }
+    for (const auto& [adresse, octet] : octets) memoire[static_cast<unsigned>(adresse)] = octet;
     return memoire;
 }
 
@@ -58,7 +59,7 @@ TEST(ImageEmbarquee, SlotsHoldTheHexFileWithTheExpectedShape) {
     EXPECT_EQ(seize, 4531);
     EXPECT_EQ(impairs, 6);
     EXPECT_EQ(suite, 0x12629u);
-    EXPECT_EQ(Memoire(lignes).size(), 73256u);
+    EXPECT_EQ(Memoire().size(), 73256u);
 }
 
 TEST(ImageEmbarquee, WholeWalkWritesEveryByteInRowBlocks) {
@@ -95,7 +96,7 @@ TEST(ImageEmbarquee, WholeWalkWritesEveryByteInRowBlocks) {
     }
     EXPECT_EQ(pleins, 1143);
     EXPECT_EQ(partiels, (std::vector<std::pair<unsigned, std::size_t>>{{0x11F40, 27}, {0x11F76, 5}, {0x12600, 21}}));
-    std::map<unsigned, unsigned> attendu = Memoire(LignesDuFichier());
+    std::map<unsigned, unsigned> attendu = Memoire();
     attendu[0x11F75] = 0;  // the hole, sent as the empty high half of its word
     attendu[0x12629] = 0;  // high half of the last, odd-sized block's last word
     EXPECT_TRUE(ecrit == attendu);

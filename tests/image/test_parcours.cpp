@@ -65,13 +65,25 @@ TEST_F(Parcours, OneByteGapFlushesOddBlockWithClearHighHalf) {
     EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7, 1, 7, 1000}));
 }
 
-TEST_F(Parcours, OddStartContinuingTheBufferIsAppended) {
+TEST_F(Parcours, OddStartIsAppendedOrItsBlockStartsOnTheErasedByteBefore) {
     Charger({Donnees(0xA00, {1, 2, 3}), Donnees(0xA03, {4, 5, 6, 7}), FIN});
     EXPECT_EQ(Derouler(parcours, fenetre), 3);
     ASSERT_EQ(ecritures.Blocs.size(), 1u);
     EXPECT_EQ(ecritures.Blocs[0].adresse, 0xA00u);
     EXPECT_EQ(ecritures.Blocs[0].mots, (Mots{Mot(1, 2), Mot(3, 4), Mot(5, 6), 7}));
     EXPECT_EQ(fenetre.Intervalles, (Liste{1, 1000}));
+
+    // After a gap the bootloader still gets even addresses, up to the last byte of a row.
+    ecritures = {};
+    fenetre = {};
+    Charger({Donnees(0xA00, {1, 2, 3}), Donnees(0xA05, {5, 6, 7}), Donnees(0xA3F, {9}), FIN});
+    EXPECT_EQ(Derouler(parcours, fenetre), 4);
+    ASSERT_EQ(ecritures.Blocs.size(), 3u);
+    EXPECT_EQ(ecritures.Blocs[1].adresse, 0xA04u);
+    EXPECT_EQ(ecritures.Blocs[1].mots, (Mots{Mot(0xFF, 5), Mot(6, 7)}));
+    EXPECT_EQ(ecritures.Blocs[2].adresse, 0xA3Eu);
+    EXPECT_EQ(ecritures.Blocs[2].mots, (Mots{Mot(0xFF, 9)}));
+    EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7, 7, 7}));
 }
 
 TEST_F(Parcours, RecordRunningPastRowEndFinishesNextTick) {

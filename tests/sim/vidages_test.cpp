@@ -1,5 +1,6 @@
 // What the device leaves behind: Intel HEX dumps and the byte trace.
 #include "tests/sim/appareil_test.h"
+#include "wizard/lecture_hex.h"
 
 #include <cstdio>
 #include <fstream>
@@ -10,51 +11,26 @@ using namespace protocole;
 
 namespace {
 
-// Reads Intel HEX back into a memory of the given size (0xFF where no record wrote);
-// fails the test on a bad checksum, a malformed line or a missing end record.
+// Reads Intel HEX back into a memory of the given size (0xFF where no record wrote) with the
+// program's reader; fails the test on any fault it names, or a record of the dumps' own shape
+// broken (more than 16 bytes or across 16 bytes).
 std::vector<std::uint8_t> RelireIntelHex(const std::string& chemin, std::size_t taille,
                                          int* enregistrements04 = nullptr) {
     std::vector<std::uint8_t> memoire(taille, 0xFF);
-    std::ifstream fichier(chemin);
-    EXPECT_TRUE(fichier.good()) << chemin;
-    std::string ligne;
-    unsigned base = 0;
-    bool fin = false;
+    std::vector<EnregistrementHex> enregistrements;
+    ErreurHex erreur;
+    EXPECT_TRUE(LireFichierIntelHex(chemin, enregistrements, erreur)) << chemin << ":" << erreur.Ligne << ": " << erreur.Motif;
     int type04 = 0;
-    while (std::getline(fichier, ligne)) {
-        EXPECT_FALSE(fin) << "record after the end record";
-        if (ligne.size() < 11 || ligne[0] != ':' || ligne.size() % 2 == 0) {
-            ADD_FAILURE() << "malformed line " << ligne;
-            break;
-        }
-        std::vector<unsigned> octets;
-        for (std::size_t i = 1; i + 1 < ligne.size(); i += 2)
-            octets.push_back(static_cast<unsigned>(std::stoul(ligne.substr(i, 2), nullptr, 16)));
-        unsigned somme = 0;
-        for (unsigned o : octets) somme += o;
-        EXPECT_EQ(somme & 0xFF, 0u) << "checksum of " << ligne;
-        const unsigned nombre = octets[0];
-        EXPECT_EQ(octets.size(), nombre + 5u) << ligne;
-        const unsigned adresse = octets[1] * 256 + octets[2];
-        switch (octets[3]) {
-        case 0x00:
-            EXPECT_LE(nombre, 16u);
-            EXPECT_EQ(adresse / 16, (adresse + nombre - 1) / 16) << "crosses 16 bytes: " << ligne;
-            for (unsigned i = 0; i < nombre; ++i) {
-                const std::size_t a = base + adresse + i;
-                EXPECT_LT(a, taille) << ligne;
-                if (a < taille) memoire[a] = static_cast<std::uint8_t>(octets[4 + i]);
-            }
-            break;
-        case 0x01: fin = true; break;
-        case 0x04:
-            base = (octets[4] * 256 + octets[5]) << 16;
-            ++type04;
-            break;
-        default: ADD_FAILURE() << "unexpected record type in " << ligne;
+    for (const EnregistrementHex& e : enregistrements) {
+        type04 += e.Type == HEX_ADRESSE_ETENDUE;
+        if (e.Type != HEX_DONNEES) continue;
+        EXPECT_LE(e.Octets.size(), 16u);
+        EXPECT_EQ(e.Adresse / 16, (e.Adresse + e.Octets.size() - 1) / 16) << "crosses 16 bytes: " << e.Texte;
+        for (std::size_t i = 0; i < e.Octets.size(); ++i) {
+            EXPECT_LT(e.Adresse + i, taille) << e.Texte;
+            if (e.Adresse + i < taille) memoire[e.Adresse + i] = e.Octets[i];
         }
     }
-    EXPECT_TRUE(fin) << "no end record in " << chemin;
     if (enregistrements04) *enregistrements04 = type04;
     return memoire;
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +13,7 @@
 #include "link/protocole.h"
 #include "tests/windows/environnement.h"
 #include "tests/windows/ligne_pseudo_terminal.h"
+#include "wizard/lecture_hex.h"
 
 namespace {
 
@@ -45,43 +45,17 @@ const std::vector<Bloc>& BlocsEnvoyes()
 
 constexpr int VERSION_ECRITE[3] = {3, 8, 0};
 
-// Intel HEX file to a map of address -> byte (data and extended linear address records).
+// The dump's data bytes by address, through the program's reader.
 std::map<unsigned, unsigned char> LireHex(const std::string& chemin)
 {
+    std::vector<EnregistrementHex> enregistrements;
+    std::map<std::uint64_t, std::uint8_t> lus;
+    ErreurHex erreur;
+    EXPECT_TRUE(LireFichierIntelHex(chemin, enregistrements, erreur) && OctetsIntelHex(enregistrements, lus, erreur))
+        << chemin << ":" << erreur.Ligne << ": " << erreur.Motif;
     std::map<unsigned, unsigned char> octets;
-    std::ifstream fichier(chemin);
-    EXPECT_TRUE(fichier.is_open()) << chemin;
-    unsigned base = 0;
-    std::string ligne;
-    while (std::getline(fichier, ligne)) {
-        if (!ligne.empty() && ligne.back() == '\r')
-            ligne.pop_back();
-        if (ligne.empty())
-            continue;
-        EXPECT_EQ(ligne[0], ':') << ligne;
-        std::vector<unsigned> champs;
-        unsigned somme = 0;
-        for (std::size_t i = 1; i + 1 < ligne.size(); i += 2) {
-            const unsigned v = static_cast<unsigned>(std::stoul(ligne.substr(i, 2), nullptr, 16));
-            champs.push_back(v);
-            somme += v;
-        }
-        EXPECT_EQ(somme & 0xFF, 0u) << "checksum: " << ligne;
-        if (champs.size() < 5 || champs.size() != champs[0] + 5u) {
-            ADD_FAILURE() << "malformed record: " << ligne;
-            continue;
-        }
-        const unsigned type = champs[3];
-        if (type == 0) {
-            const unsigned adresse = base + (champs[1] << 8 | champs[2]);
-            for (unsigned i = 0; i < champs[0]; ++i)
-                octets[adresse + i] = static_cast<unsigned char>(champs[4 + i]);
-        } else if (type == 4) {
-            base = (champs[4] << 8 | champs[5]) << 16;
-        } else if (type == 1) {
-            break;
-        }
-    }
+    for (const auto& [adresse, octet] : lus)
+        octets[static_cast<unsigned>(adresse)] = octet;
     return octets;
 }
 

@@ -5,18 +5,25 @@
 // The program reads the records with nothing but a two-digit decoder and no checks, so every
 // fault is caught here instead, and the build stops with the line named: bad syntax, and data
 // that the walk would write wrong or not at all.
+//
+//   hex_vers_table --appareil <programme.hex> <eeprom.hex> [<firmware.hex>]
+//
+// Reads the memory dumps of a simulated device and tells what it holds: its program bytes, serial
+// number, version and language byte. Given the image, it also checks that the device holds what
+// the walk writes from it, and fails naming the first differences.
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "link/protocole.h"
 #include "wizard/image_firmware.h"
+#include "wizard/lecture_hex.h"
+#include "wizard/outil_image/verification_image.h"
 #include "wizard/parcours_image.h"
 
 namespace {
@@ -24,199 +31,123 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t CARACTERES_MAX = LARGEUR_ENREGISTREMENT - 1;  // the slot keeps its NUL
-constexpr std::size_t CARACTERES_MIN = 11;                          // ":LLAAAATTCC"
 
-struct Refus {
-    std::size_t ligne = 0;
-    std::string motif;
-};
-
-int ValeurChiffre(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-int Octet(const std::string& texte, std::size_t position) {
-    return ValeurChiffre(texte[position]) * 16 + ValeurChiffre(texte[position + 1]);
-}
-
-std::string Hex2(int valeur) {
-    char texte[3];
-    std::snprintf(texte, sizeof texte, "%02X", valeur & 0xFF);
-    return texte;
-}
-
-std::string Adresse(std::uint64_t valeur) {
-    char texte[24];
-    std::snprintf(texte, sizeof texte, "0x%llX", static_cast<unsigned long long>(valeur));
-    return texte;
-}
-
-std::string DecrireCaractere(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x21 && u < 0x7F) return std::string("'") + c + "'";
-    return "byte 0x" + Hex2(u);
-}
-
-// Empty when the record is sound, otherwise what is wrong with it.
-std::string Examiner(const std::string& texte) {
-    if (texte.empty()) return "empty line";
-    if (texte[0] != ':') return "record does not start with ':'";
-    for (std::size_t i = 1; i < texte.size(); ++i) {
-        const char c = texte[i];
-        if (c >= 'a' && c <= 'f')
-            return "lower-case hexadecimal digit '" + std::string(1, c) + "' at column " +
-                   std::to_string(i + 1) + " (the program decodes upper case only)";
-        if (ValeurChiffre(c) < 0)
-            return "bad character " + DecrireCaractere(c) + " at column " + std::to_string(i + 1);
-    }
-    if (texte.size() > CARACTERES_MAX)
-        return "record of " + std::to_string(texte.size()) +
-               " characters does not fit a slot (at most " + std::to_string(CARACTERES_MAX) + ")";
-    if (texte.size() < CARACTERES_MIN || texte.size() % 2 == 0)
-        return "bad record length (" + std::to_string(texte.size()) + " characters)";
-
-    const std::size_t longueur = static_cast<std::size_t>(Octet(texte, 1));
-    if (CARACTERES_MIN + 2 * longueur != texte.size())
-        return "byte count " + std::to_string(longueur) + " does not match the " +
-               std::to_string((texte.size() - CARACTERES_MIN) / 2) + " data bytes";
-
-    int somme = 0;
-    for (std::size_t i = 1; i < texte.size(); i += 2) somme += Octet(texte, i);
-    if ((somme & 0xFF) != 0) {
-        const int lu = Octet(texte, texte.size() - 2);
-        return "wrong checksum " + Hex2(lu) + ", expected " + Hex2(lu - somme);
-    }
-
-    switch (Octet(texte, 7)) {
-    case 0x00:
-        return {};
-    case 0x01:
-        return longueur == 0 ? std::string() : "end-of-file record carries data";
-    case 0x04:
-        return longueur == 2 ? std::string() : "extended linear address record without 2 bytes";
-    case 0x02:
-        // The program only knows linear addresses; segment records would misplace the data.
-        return "extended segment address record (type 02) not supported";
-    case 0x03:
-        // Start addresses carry no data and the program skips them, but only in their own form.
-        return longueur == 4 ? std::string() : "start segment address record (type 03) without 4 bytes";
-    case 0x05:
-        return longueur == 4 ? std::string() : "start linear address record (type 05) without 4 bytes";
-    default:
-        return "unknown record type " + texte.substr(7, 2);
-    }
-}
-
-// The walk's view of the data records so far, to refuse what it would write wrong or drop.
-struct Parcours {
-    std::uint64_t base = 0;  // from the last type-04 record
-    // Where the last data record's bytes start, and the address just past them.
-    bool donneesVues = false;
-    std::uint64_t debutPrecedent = 0;
-    std::uint64_t finPrecedente = 0;
-    // The walk holds a block that bytes at `suite` would continue; a block it starts anew
-    // begins at the record's own address.
-    bool blocOuvert = false;
-    std::uint64_t suite = 0;
-};
-
-bool Dans(const FenetreAdresses& fenetre, std::uint64_t debut, std::uint64_t fin) {
-    return debut >= fenetre.Debut && fin <= fenetre.Fin;
-}
-
-// Empty when the sound record texte can be written as the walk goes, otherwise why not.
-std::string Placer(const std::string& texte, Parcours& p) {
-    const int type = Octet(texte, 7);
-    if (type == 0x04) {
-        p.base = static_cast<std::uint64_t>(Octet(texte, 9) * 256 + Octet(texte, 11)) << 16;
-        return {};
-    }
-    if (type != 0x00) return {};
-    const std::uint64_t debut = p.base + static_cast<std::uint64_t>(Octet(texte, 3) * 256 + Octet(texte, 5));
-    const std::uint64_t fin = debut + static_cast<std::uint64_t>(Octet(texte, 1));
-    const bool suit = p.blocOuvert && debut == p.suite;
-    if (fin == debut) {
-        // No byte to write, but in program memory it still ends a block it does not continue.
-        if (FENETRE_PROGRAMME.Contient(static_cast<unsigned>(debut)) && !suit) p.blocOuvert = false;
-        return {};
-    }
-
-    const bool programme = Dans(FENETRE_PROGRAMME, debut, fin);
-    if (!programme && !Dans(FENETRE_EEPROM, debut, fin))
-        return "data from " + Adresse(debut) + " to " + Adresse(fin - 1) +
-               " lies outside program memory (" + Adresse(FENETRE_PROGRAMME.Debut) + " to " +
-               Adresse(FENETRE_PROGRAMME.Fin - 1) + ") and the EEPROM (" + Adresse(FENETRE_EEPROM.Debut) +
-               " to " + Adresse(FENETRE_EEPROM.Fin - 1) + ")";
-    if (p.donneesVues && debut < p.debutPrecedent)
-        return "data at " + Adresse(debut) + " goes back before the previous record's, at " +
-               Adresse(p.debutPrecedent);
-    if (p.donneesVues && debut < p.finPrecedente)
-        return "data at " + Adresse(debut) + " overlaps the previous record's, which end at " +
-               Adresse(p.finPrecedente - 1);
-    // The bootloader takes blocks at even addresses only.
-    if (programme && debut % 2 != 0 && !suit)
-        return "data at odd address " + Adresse(debut) +
-               " does not follow the bytes before it, so its block would start at an odd address";
-
-    p.donneesVues = true;
-    p.debutPrecedent = debut;
-    p.finPrecedente = fin;
-    // A block is written when it reaches the end of its row, and before any EEPROM byte.
-    p.blocOuvert = programme && fin % protocole::TAILLE_RANGEE != 0;
-    p.suite = fin;
-    return {};
-}
-
-// Only blanks and line ends: tolerated after the end-of-file record.
-bool Blanche(const std::string& texte) {
-    for (const char c : texte)
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\v' && c != '\f') return false;
-    return true;
-}
-
-// Splits the file into lines (LF or CRLF) and checks them; records gets the texts.
-bool Lire(const std::string& contenu, std::vector<std::string>& records, Refus& refus) {
-    std::size_t ligne = 0;
-    std::size_t debut = 0;
-    bool finTrouvee = false;
-    Parcours parcours;
-    while (debut < contenu.size()) {
-        std::size_t fin = contenu.find('\n', debut);
-        if (fin == std::string::npos) fin = contenu.size();
-        std::string texte = contenu.substr(debut, fin - debut);
-        if (!texte.empty() && texte.back() == '\r') texte.pop_back();
-        debut = fin + 1;
-        ++ligne;
-
-        if (finTrouvee) {
-            if (Blanche(texte)) continue;
-            refus = {ligne, "record after the end-of-file record"};
+// The image read, fit for the table and checked by the walk.
+bool LireImage(const std::string& chemin, std::vector<EnregistrementHex>& enregistrements,
+               EcrituresAttendues& ecritures, ErreurHex& erreur) {
+    if (!LireFichierIntelHex(chemin, enregistrements, erreur)) return false;
+    for (std::size_t i = 0; i < enregistrements.size(); ++i) {
+        const EnregistrementHex& e = enregistrements[i];
+        if (e.Texte.size() > CARACTERES_MAX) {
+            erreur = {e.Ligne, "record of " + std::to_string(e.Texte.size()) +
+                                   " characters does not fit a slot (at most " + std::to_string(CARACTERES_MAX) + ")"};
             return false;
         }
-        std::string motif = Examiner(texte);
-        if (motif.empty()) motif = Placer(texte, parcours);
-        if (!motif.empty()) {
-            refus = {ligne, motif};
+        if (i == static_cast<std::size_t>(CAPACITE_TABLE)) {
+            erreur = {e.Ligne, "more than " + std::to_string(CAPACITE_TABLE) + " records"};
             return false;
         }
-        if (records.size() == static_cast<std::size_t>(CAPACITE_TABLE)) {
-            refus = {ligne, "more than " + std::to_string(CAPACITE_TABLE) + " records"};
-            return false;
+    }
+    return VerifierImage(enregistrements, ecritures, erreur);
+}
+
+void Signaler(const std::string& chemin, const ErreurHex& erreur) {
+    if (erreur.Ligne == 0)
+        std::fprintf(stderr, "hex_vers_table: %s: %s\n", chemin.c_str(), erreur.Motif.c_str());
+    else
+        std::fprintf(stderr, "hex_vers_table: %s:%zu: %s\n", chemin.c_str(), erreur.Ligne, erreur.Motif.c_str());
+}
+
+bool LireVidage(const std::string& chemin, std::map<std::uint64_t, std::uint8_t>& octets) {
+    std::vector<EnregistrementHex> enregistrements;
+    ErreurHex erreur;
+    if (LireFichierIntelHex(chemin, enregistrements, erreur) && OctetsIntelHex(enregistrements, octets, erreur))
+        return true;
+    Signaler(chemin, erreur);
+    return false;
+}
+
+int OctetOuEfface(const std::map<std::uint64_t, std::uint8_t>& octets, std::uint64_t adresse) {
+    const auto it = octets.find(adresse);
+    return it == octets.end() ? 0xFF : it->second;
+}
+
+// Shape of the image and of its walk, for the checks' logs.
+void DecrireImage(const std::vector<EnregistrementHex>& enregistrements, const EcrituresAttendues& e) {
+    std::uint64_t premier = 0, dernier = 0, suite = 0;
+    std::size_t donnees = 0, trous = 0, eeprom = 0;
+    bool vu = false;
+    for (const EnregistrementHex& r : enregistrements) {
+        if (r.Type != HEX_DONNEES || r.Octets.empty()) continue;
+        if (r.Adresse >= FENETRE_EEPROM.Debut && r.Adresse < FENETRE_EEPROM.Fin) {
+            eeprom += r.Octets.size();
+            continue;
         }
-        records.push_back(texte);
-        finTrouvee = texte.compare(7, 2, "01") == 0;
+        if (!vu) premier = r.Adresse;
+        if (vu && r.Adresse > suite) ++trous;
+        vu = true;
+        donnees += r.Octets.size();
+        suite = std::max(suite, r.Adresse + r.Octets.size());
+        dernier = std::max(dernier, suite - 1);
     }
-    if (records.empty()) {
-        refus = {1, "no records"};
-        return false;
+    std::printf("image: %zu records, %zu program bytes from 0x%llX to 0x%llX, %zu gaps, %zu EEPROM bytes; "
+                "the walk writes %d blocks and stamps %d.%d.%d\n",
+                enregistrements.size(), donnees, static_cast<unsigned long long>(premier),
+                static_cast<unsigned long long>(dernier), trous, eeprom, e.Blocs, e.Version[0], e.Version[1],
+                e.Version[2]);
+}
+
+int Appareil(const std::vector<std::string>& arguments) {
+    std::map<std::uint64_t, std::uint8_t> programme, eeprom;
+    if (!LireVidage(arguments[0], programme) || !LireVidage(arguments[1], eeprom)) return 1;
+    const auto e = [&](int adresse) { return OctetOuEfface(eeprom, static_cast<std::uint64_t>(adresse)); };
+    unsigned long serie = 0;
+    for (int i = 3; i >= 0; --i) serie = serie << 8 | static_cast<unsigned>(e(protocole::EEPROM_NUMERO_SERIE + i));
+    std::size_t ecrits = 0;
+    for (const auto& [a, o] : programme) ecrits += o != 0xFF;
+    std::printf("program bytes %zu\nserial 0x%08lX\nversion %d.%d.%d\nlanguage %d\n", ecrits, serie,
+                e(protocole::EEPROM_MAJEUR), e(protocole::EEPROM_MINEUR), e(protocole::EEPROM_REVISION),
+                e(protocole::EEPROM_LANGUE));
+    if (arguments.size() < 3) return 0;
+
+    std::vector<EnregistrementHex> enregistrements;
+    EcrituresAttendues attendu;
+    ErreurHex erreur;
+    if (!LireImage(arguments[2], enregistrements, attendu, erreur)) {
+        Signaler(arguments[2], erreur);
+        return 1;
     }
-    if (!finTrouvee) {
-        refus = {ligne, "no end-of-file record after the last record"};
-        return false;
+    DecrireImage(enregistrements, attendu);
+
+    // Every address either side holds, compared; flash not written reads as erased.
+    std::vector<std::string> ecarts;
+    std::map<std::uint64_t, bool> adresses;
+    for (const auto& [a, o] : programme) adresses[a] = true, (void)o;
+    for (const auto& [a, o] : attendu.Programme) adresses[a] = true, (void)o;
+    char texte[96];
+    for (const auto& [a, vu] : adresses) {
+        (void)vu;
+        const int tenu = OctetOuEfface(programme, a), voulu = OctetOuEfface(attendu.Programme, a);
+        if (tenu == voulu) continue;
+        std::snprintf(texte, sizeof texte, "program memory 0x%llX holds 0x%02X, not 0x%02X",
+                      static_cast<unsigned long long>(a), tenu, voulu);
+        ecarts.push_back(texte);
     }
-    return true;
+    for (const auto& [a, voulu] : attendu.Eeprom) {
+        if (e(a) == voulu) continue;
+        std::snprintf(texte, sizeof texte, "EEPROM %d holds 0x%02X, not 0x%02X", a, e(a), voulu);
+        ecarts.push_back(texte);
+    }
+    const int version[3] = {e(protocole::EEPROM_MAJEUR), e(protocole::EEPROM_MINEUR), e(protocole::EEPROM_REVISION)};
+    if (version[0] != attendu.Version[0] || version[1] != attendu.Version[1] || version[2] != attendu.Version[2]) {
+        std::snprintf(texte, sizeof texte, "the version stamp is %d.%d.%d, not %d.%d.%d", version[0], version[1],
+                      version[2], attendu.Version[0], attendu.Version[1], attendu.Version[2]);
+        ecarts.push_back(texte);
+    }
+    for (std::size_t i = 0; i < ecarts.size() && i < 10; ++i)
+        std::fprintf(stderr, "hex_vers_table: the device: %s\n", ecarts[i].c_str());
+    if (ecarts.size() > 10) std::fprintf(stderr, "hex_vers_table: the device: %zu differences in all\n", ecarts.size());
+    return ecarts.empty() ? 0 : 1;
 }
 
 std::string Table(const std::vector<std::string>& records, const std::string& origine) {
@@ -229,20 +160,6 @@ std::string Table(const std::vector<std::string>& records, const std::string& or
     return out.str();
 }
 
-// The whole file; false with errno set when it cannot be read (a folder, no permission...).
-bool LireFichier(const std::string& chemin, std::string& contenu) {
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
-    if (f == nullptr) return false;
-    char tampon[65536];
-    std::size_t lus = 0;
-    while ((lus = std::fread(tampon, 1, sizeof tampon, f)) > 0) contenu.append(tampon, lus);
-    const bool lu = std::ferror(f) == 0;
-    const int erreur = errno;
-    std::fclose(f);
-    errno = erreur;
-    return lu;
-}
-
 std::string NomSeul(const std::string& chemin) {
     const std::size_t barre = chemin.find_last_of("/\\");
     return barre == std::string::npos ? chemin : chemin.substr(barre + 1);
@@ -251,27 +168,26 @@ std::string NomSeul(const std::string& chemin) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: hex_vers_table <firmware.hex> <output.cpp>\n");
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && arguments[0] == "--appareil" && (arguments.size() == 3 || arguments.size() == 4))
+        return Appareil({arguments.begin() + 1, arguments.end()});
+    if (arguments.size() != 2) {
+        std::fprintf(stderr, "usage: hex_vers_table <firmware.hex> <output.cpp>\n"
+                             "       hex_vers_table --appareil <programme.hex> <eeprom.hex> [<firmware.hex>]\n");
         return 2;
     }
-    const std::string entree = argv[1];
-    const std::string sortie = argv[2];
+    const std::string& entree = arguments[0];
+    const std::string& sortie = arguments[1];
 
-    std::string contenu;
-    if (!LireFichier(entree, contenu)) {
-        std::fprintf(stderr, "hex_vers_table: %s: cannot read the file: %s\n", entree.c_str(),
-                     std::strerror(errno));
+    std::vector<EnregistrementHex> enregistrements;
+    EcrituresAttendues ecritures;
+    ErreurHex erreur;
+    if (!LireImage(entree, enregistrements, ecritures, erreur)) {
+        Signaler(entree, erreur);
         return 1;
     }
-
     std::vector<std::string> records;
-    Refus refus;
-    if (!Lire(contenu, records, refus)) {
-        std::fprintf(stderr, "hex_vers_table: %s:%zu: %s\n", entree.c_str(), refus.ligne,
-                     refus.motif.c_str());
-        return 1;
-    }
+    for (const EnregistrementHex& e : enregistrements) records.push_back(e.Texte);
 
     // Written aside, then renamed into place: an interrupted build leaves no half table that
     // looks up to date.
@@ -280,10 +196,10 @@ int main(int argc, char** argv) {
     std::ofstream cpp(provisoire, std::ios::binary | std::ios::trunc);
     cpp << texte;
     cpp.close();
-    std::error_code erreur;
-    if (cpp) fs::rename(provisoire, sortie, erreur);
-    if (!cpp || erreur) {
-        fs::remove(provisoire, erreur);
+    std::error_code code;
+    if (cpp) fs::rename(provisoire, sortie, code);
+    if (!cpp || code) {
+        fs::remove(provisoire, code);
         std::fprintf(stderr, "hex_vers_table: %s: cannot write the file\n", sortie.c_str());
         return 1;
     }
