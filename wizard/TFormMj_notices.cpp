@@ -148,8 +148,7 @@ void TFormMj::OnEchecConnexion(const MessageFenetre& message)
     if (!cause.isEmpty())
         texte += QStringLiteral("\n") + cause + QStringLiteral("\n");
     Question(this, GenreQuestion::Erreur, BoutonsQuestion::Ok, texte);
-    Step = 4;
-    NextStep();
+    RevenirAuChoixDuPort();
     ActiverTimer();
 }
 
@@ -212,8 +211,7 @@ void TFormMj::OnRefusAppareil(const MessageFenetre& message)
 void TFormMj::Reprendre(bool oui)
 {
     if (oui) {
-        Step = 4;
-        NextStep();
+        RevenirAuChoixDuPort();
         ActiverTimer();
     } else {
         close();
