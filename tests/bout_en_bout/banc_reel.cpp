@@ -11,6 +11,7 @@
 
 #include "link/ligne_serie.h"
 #include "link/protocole.h"
+#include "wizard/parcours_image.h"
 
 namespace {
 
@@ -132,12 +133,11 @@ IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, u
     return identite;
 }
 
-std::vector<std::uint8_t> MemoireAttendue()
+ImageAttendue LireImageAttendue()
 {
-    std::vector<std::uint8_t> memoire(protocole::TAILLE_MEMOIRE_PROGRAMME, 0xFF);
+    ImageAttendue image;
     std::ifstream fichier(FICHIER_HEX_FIRMWARE);
     unsigned base = 0;
-    unsigned fin = 0;
     std::string ligne;
     while (std::getline(fichier, ligne)) {
         if (ligne.size() < 11 || ligne[0] != ':')
@@ -147,14 +147,14 @@ std::vector<std::uint8_t> MemoireAttendue()
         const int type = Hex(ligne, 7);
         if (type == 4)
             base = unsigned(Hex(ligne, 9) * 256 + Hex(ligne, 11)) << 16;
-        if (type != 0)
-            continue;
-        for (int i = 0; i < longueur; ++i)
-            memoire.at(base + adresse + unsigned(i)) = std::uint8_t(Hex(ligne, 9 + 2 * std::size_t(i)));
-        fin = base + adresse + unsigned(longueur);
+        for (int i = 0; type == 0 && i < longueur; ++i) {
+            const unsigned a = base + adresse + unsigned(i);
+            const auto octet = std::uint8_t(Hex(ligne, 9 + 2 * std::size_t(i)));
+            if (a >= BASE_EEPROM_IMAGE)
+                image.eeprom[a - BASE_EEPROM_IMAGE] = octet;
+            else
+                image.programme[a] = octet;
+        }
     }
-    memoire.at(0x11F75) = 0;
-    if (fin % 2 != 0)
-        memoire.at(fin) = 0;
-    return memoire;
+    return image;
 }

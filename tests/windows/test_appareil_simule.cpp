@@ -43,7 +43,7 @@ const std::vector<Bloc>& BlocsEnvoyes()
     return blocs;
 }
 
-constexpr int VERSION_ECRITE[3] = {3, 8, 0};
+constexpr int VERSION_ECRITE[3] = {5, 1, 2};  // any version: the link writes what it is given
 
 // Intel HEX file to a map of address -> byte (data and extended linear address records).
 std::map<unsigned, unsigned char> LireHex(const std::string& chemin)
