@@ -7,6 +7,7 @@
 
 #include "about/fabricant.h"
 #include "ui_FormAPropos.h"
+#include "wizard/paire_texte.h"
 
 // The logo lives in a static library's resources, which must be registered by hand.
 static void ChargerRessourcesAPropos()
@@ -18,20 +19,17 @@ namespace {
 
 constexpr const char* LOGO = ":/apropos/logo_korvane.jpg";
 
-// (French, English) pairs, taken at the box's Language.
-struct Texte {
-    const char* francais;
-    const char* anglais;
+constexpr PaireTexte TITRE{"A propos de la mise à jour", "About update"};
+constexpr PaireTexte OK{"&Ok", "&Ok"};
+constexpr PaireTexte TELEPHONE{"Tél : ", "Phone : "};
+constexpr PaireTexte TELECOPIE{"Télécopie  : ", "Fax : "};
+constexpr PaireTexte SITE{"Site : ", "Site : "};
+constexpr PaireTexte MEL{"Mèl : ", "Mail : "};
 
-    QString En(int langue) const { return QString::fromUtf8(langue == 0 ? francais : anglais); }
-};
-
-constexpr Texte TITRE{"A propos de la mise à jour", "About update"};
-constexpr Texte OK{"&Ok", "&Ok"};
-constexpr Texte TELEPHONE{"Tél : ", "Phone : "};
-constexpr Texte TELECOPIE{"Télécopie  : ", "Fax : "};
-constexpr Texte SITE{"Site : ", "Site : "};
-constexpr Texte MEL{"Mèl : ", "Mail : "};
+QString Texte(const PaireTexte& paire, int langue)
+{
+    return QString::fromUtf8(paire.En(langue));
+}
 
 // Labels take the size of their text, as the layout's labels do.
 void Ecrire(QLabel* label, const QString& texte)
@@ -80,15 +78,15 @@ void TFormAPropos::SetLanguage(int langue)
 
 void TFormAPropos::FillTexts()
 {
-    setWindowTitle(TITRE.En(Language));
-    ui->ButtonOk->setText(OK.En(Language));
+    setWindowTitle(Texte(TITRE, Language));
+    ui->ButtonOk->setText(Texte(OK, Language));
     Ecrire(ui->LabelAdresse, QString::fromUtf8(FABRICANT_ADRESSE));
     Ecrire(ui->LabelCodeVille, QString::fromUtf8(FABRICANT_CODE_VILLE));
     Ecrire(ui->LabelPays, QString::fromUtf8(FABRICANT_PAYS));
-    Ecrire(ui->LabelTelephone, TELEPHONE.En(Language) + QString::fromUtf8(FABRICANT_TELEPHONE));
-    Ecrire(ui->LabelTelecopie, TELECOPIE.En(Language) + QString::fromUtf8(FABRICANT_TELECOPIE));
-    Ecrire(ui->LabelNomSite, SITE.En(Language) + QString::fromUtf8(FABRICANT_SITE));
-    Ecrire(ui->LabelMel, MEL.En(Language) + QString::fromUtf8(FABRICANT_MEL));
+    Ecrire(ui->LabelTelephone, Texte(TELEPHONE, Language) + QString::fromUtf8(FABRICANT_TELEPHONE));
+    Ecrire(ui->LabelTelecopie, Texte(TELECOPIE, Language) + QString::fromUtf8(FABRICANT_TELECOPIE));
+    Ecrire(ui->LabelNomSite, Texte(SITE, Language) + QString::fromUtf8(FABRICANT_SITE));
+    Ecrire(ui->LabelMel, Texte(MEL, Language) + QString::fromUtf8(FABRICANT_MEL));
 }
 
 void TFormAPropos::ButtonOkClick()

@@ -82,9 +82,9 @@ int main(int argc, char** argv)
     std::size_t caracteresPage11 = 0;
     pilote.surPage = [&](int nouvelle) {
         etape = nouvelle;
-        if (nouvelle == 8)
+        if (nouvelle == ETAPE_PROGRAMMATION)
             caracteresPage8 = simulateur.Trace().size();
-        if (nouvelle == 11)
+        if (nouvelle == ETAPE_DECONNEXION)
             caracteresPage11 = simulateur.Trace().size();
     };
 
@@ -99,12 +99,13 @@ int main(int argc, char** argv)
     simulateur.Arreter();
 
     const auto& instants = pilote.InstantsPages();
-    if (!pilote.FinAtteinte() || !instants.count(8) || !instants.count(11) || !instants.count(12)) {
+    if (!pilote.FinAtteinte() || !instants.count(ETAPE_PROGRAMMATION) || !instants.count(ETAPE_DECONNEXION)
+        || !instants.count(ETAPE_REUSSITE)) {
         std::fprintf(stderr, "zantrel_bench: the update did not reach page 12\n");
         return 1;
     }
-    const double total = (instants.at(12) - instants.at(1)) / 1000.0;
-    const double transfert = (instants.at(11) - instants.at(8)) / 1000.0;
+    const double total = (instants.at(ETAPE_REUSSITE) - instants.at(ETAPE_LANGUE)) / 1000.0;
+    const double transfert = (instants.at(ETAPE_DECONNEXION) - instants.at(ETAPE_PROGRAMMATION)) / 1000.0;
     const std::size_t caracteres = caracteresPage11 - caracteresPage8;
     const double plancher = static_cast<double>(caracteres) * protocole::BITS_PAR_CARACTERE / VITESSE_TRANSFERT;
     std::printf("whole update (page 1 to page 12):         %7.2f s\n", total);

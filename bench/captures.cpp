@@ -35,7 +35,6 @@ constexpr PaireTexte NUMERO_SERIE{"Le numéro de série de l'appareil est le : %
                                   "Serial number of device is : %010lu"};
 constexpr PaireTexte PREPARATION{"Préparation pour la transmission du programme.",
                                  "Preparing to transmit the program."};
-constexpr int RECORDS_IMAGE = 4633;
 
 class Captures {
 public:
@@ -68,12 +67,14 @@ public:
         Ecrire(fenetre, "LabelLigne4", Formater(PREPARATION.En(langue), ComP07::NomProduit()));
         ok &= Page(fenetre, 7, suffixe);
 
-        fenetre.findChild<QProgressBar*>(QStringLiteral("ProgressBarProgrammation"))->setRange(0, RECORDS_IMAGE);
+        // As the checks leave it: the bar counts the image's records.
+        fenetre.findChild<QProgressBar*>(QStringLiteral("ProgressBarProgrammation"))
+            ->setRange(0, fenetre.Parcours().ConstruireTable());
         fenetre.NextStep();
         ok &= Page(fenetre, 8, suffixe);
 
-        // The end-of-file record leaves Step at 9; 10 has no page of its own.
-        fenetre.Step = 9;
+        // The end-of-file record leaves the walk's own step; the language byte's has no page.
+        fenetre.Step = ETAPE_ENVOI;
         fenetre.NextStep();
         fenetre.NextStep();
         ok &= Page(fenetre, 11, suffixe);

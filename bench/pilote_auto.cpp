@@ -4,9 +4,7 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 
 #include "link/chemin_port.h"
 
@@ -21,11 +19,10 @@ public:
     }
 };
 
-// The step number shown by the counter ("Etape n° 8 sur 12" or "Step n° 8 of 12").
-int EtapeAffichee(const QString& compteur)
+// The step the counter shows: the walk moves between its two steps without a page.
+int EtapeAffichee(const TFormMj& fenetre)
 {
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("(\\d+)")).match(compteur);
-    return m.hasMatch() ? m.captured(1).toInt() : 0;
+    return fenetre.Step == ETAPE_ENVOI ? ETAPE_PROGRAMMATION : fenetre.Step;
 }
 
 QString UneLigne(QString texte)
@@ -89,16 +86,15 @@ void PiloteAuto::Sonder()
         if (!Fenetre)
             return;
     }
-    auto* compteur = Fenetre->findChild<QLineEdit*>(QStringLiteral("EditEtape"));
     auto* titre = Fenetre->findChild<QLabel*>(QStringLiteral("LabelTitreEtape"));
     auto* suivant = Fenetre->findChild<QPushButton*>(QStringLiteral("ButtonSuivant"));
     auto* quitter = Fenetre->findChild<QPushButton*>(QStringLiteral("ButtonQuitter"));
-    if (!compteur || !titre || !suivant || !quitter)
+    if (!titre || !suivant || !quitter)
         return;
 
-    const int etape = EtapeAffichee(compteur->text());
-    if (compteur->text() != DernierCompteur) {
-        DernierCompteur = compteur->text();
+    const int etape = EtapeAffichee(*Fenetre);
+    if (etape != DerniereEtape) {
+        DerniereEtape = etape;
         DepuisPage = Horloge.elapsed();
         Instants[etape] = DepuisPage;
         Opt.journal(QStringLiteral("page %1: %2").arg(etape).arg(titre->text()));
@@ -108,14 +104,14 @@ void PiloteAuto::Sonder()
     if (!Opt.automatique || Horloge.elapsed() - DepuisPage < Opt.pauseMs)
         return;
 
-    if (Abandon && etape == 5 && quitter->isEnabled()) {
+    if (Abandon && etape == ETAPE_CHOIX_PORT && quitter->isEnabled()) {
         Abandon = false;
         Opt.journal(QStringLiteral("gave up on page 5: %1").arg(quitter->text().remove(QLatin1Char('&'))));
         quitter->click();
-    } else if (etape >= 1 && etape <= 5 && suivant->isVisible() && suivant->isEnabled()) {
+    } else if (etape >= ETAPE_LANGUE && etape <= ETAPE_CHOIX_PORT && suivant->isVisible() && suivant->isEnabled()) {
         DepuisPage = Horloge.elapsed();
         suivant->click();
-    } else if (etape == 12 && !Fin) {
+    } else if (etape == ETAPE_REUSSITE && !Fin) {
         Fin = true;
         Opt.journal(QStringLiteral("page 12 answered: %1").arg(quitter->text().remove(QLatin1Char('&'))));
         quitter->click();

@@ -55,7 +55,7 @@ private:
     QTimer Sondage;
     QElapsedTimer Horloge;
     QPointer<TFormMj> Fenetre;
-    QString DernierCompteur;
+    int DerniereEtape = 0;
     qint64 DepuisPage = 0;
     bool Fin = false;
     bool Abandon = false;  // answering No: the wizard is left with Exit once back on page 5

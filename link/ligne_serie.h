@@ -86,9 +86,6 @@ public:
     virtual bool AppliquerDelais(PoigneeSerie port, const DelaisSerie& delais) = 0;
     // Discards what is pending in both directions.
     virtual bool Purger(PoigneeSerie port) = 0;
-    // Discards what has come in and not been read. A line that cannot spare its output
-    // purges both ways; callers only ask when nothing is left to send.
-    virtual bool ViderEntree(PoigneeSerie port) { return Purger(port); }
     // Reads at most one byte within the read time-outs; *lus = 0 when none came in time.
     virtual bool Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) = 0;
     // Writes every byte, or fails.

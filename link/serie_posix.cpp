@@ -213,13 +213,9 @@ public:
         return true;
     }
 
-    bool Purger(PoigneeSerie port) override { return Vider(port, TCIOFLUSH); }
-    bool ViderEntree(PoigneeSerie port) override { return Vider(port, TCIFLUSH); }
-
-    // tcflush on a port of this line; file is TCIFLUSH or TCIOFLUSH.
-    bool Vider(PoigneeSerie port, int file) {
+    bool Purger(PoigneeSerie port) override {
         if (Etat(port) == nullptr) return false;
-        if (::tcflush(static_cast<int>(port), file) != 0) return Echec(errno);
+        if (::tcflush(static_cast<int>(port), TCIOFLUSH) != 0) return Echec(errno);
         return true;
     }
 

@@ -60,11 +60,6 @@ public:
         return Verifier(PurgeComm(VersHandle(port), tout));
     }
 
-    bool ViderEntree(PoigneeSerie port) override
-    {
-        return Verifier(PurgeComm(VersHandle(port), PURGE_RXCLEAR));
-    }
-
     bool Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) override
     {
         *lus = 0;

@@ -31,7 +31,6 @@ constexpr int LARGEUR_CLIENT = 567;
 constexpr int HAUTEUR_CLIENT = 407;
 constexpr int PIXELS_POLICE = 11;  // the layout's font height
 constexpr int PIXELS_TITRE = 16;   // the step title's
-constexpr int INTERVALLE_INITIAL_MS = 1000;
 
 constexpr PaireTexte LEGENDE{"Mise à jour V%i.%i.%i de votre %s", "Update V%i.%i.%i of %s"};
 
@@ -151,13 +150,13 @@ TFormMj::TFormMj(ServicesFormMj services, QWidget* owner)
     static_cast<void>(
         TraductionBoites->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
 
-    Step = 1;
+    Step = ETAPE_LANGUE;
     Language = 0;
     TraduireBoites();
     ImageFullWidth = c.ImageConnectAppareilaPC->width();
     ShowStep(Step);
 
-    TimerGestionSerie->setInterval(INTERVALLE_INITIAL_MS);
+    TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
     TimerGestionSerie->start();
 }
 

@@ -17,6 +17,7 @@
 #include "link/Com_p07_v1_2.h"
 #include "wizard/ecritures_comp07.h"
 #include "wizard/operations_mise_a_jour.h"
+#include "wizard/etapes.h"
 #include "wizard/parcours_image.h"
 #include "wizard/verrou_veille.h"
 #include "wizard/version_mise_a_jour.h"
@@ -116,12 +117,12 @@ public:
     static constexpr int REFUS_VARIANTE = 3;
     static constexpr int REFUS_LOGICIEL_INCOMPATIBLE = 6;
 
-    static constexpr int NB_ETAPES = 12;
+    static constexpr int NB_ETAPES = ::NB_ETAPES;
     static constexpr int VERSION_MAJEUR = ::VERSION_MAJEUR;
     static constexpr int VERSION_MINEUR = ::VERSION_MINEUR;
     static constexpr int VERSION_REVISION = ::VERSION_REVISION;
 
-    int Step = 1;
+    int Step = ETAPE_LANGUE;
     int Language = 0;
     int ImageFullWidth = 0;
 
@@ -184,6 +185,8 @@ private:
     void RefuserAppareil(int raison);
     // After a refusal or failure question: Yes waits on page 5 for a device, No ends.
     void Reprendre(bool oui);
+    // Back to page 5, to wait for a device.
+    void RevenirAuChoixDuPort();
 
     // FenetreParcours: what the walk changes on the window.
     void DefinirEtape(int etape) override;

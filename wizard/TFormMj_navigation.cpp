@@ -18,11 +18,10 @@
 
 namespace {
 
-constexpr int INTERVALLE_ATTENTE_MS = 1000;
-constexpr int PREMIERE_ETAPE_CONNECTEE = 6;  // from here to 11 the device may be connected
-constexpr int ETAPE_VERIFICATION = 7;         // from here the device is being changed
-constexpr int DERNIERE_ETAPE_CONNECTEE = 11;
-constexpr int ETAPE_CHOIX_PORT = 5;
+// From the connection to the release the device may be connected; from the checks on it is
+// being changed.
+constexpr int PREMIERE_ETAPE_CONNECTEE = ETAPE_CONNEXION;
+constexpr int DERNIERE_ETAPE_CONNECTEE = ETAPE_DECONNEXION;
 
 constexpr PaireTexte RAISON_VERROU{"Mise à jour du %s en cours : l'ordinateur ne doit ni se mettre en veille ni s'éteindre.",
                                    "%s update in progress: the computer must not sleep or shut down."};
@@ -33,7 +32,7 @@ constexpr PaireTexte FERMETURE_REFUSEE{"Mise à jour en cours : la fenêtre pour
 
 void TFormMj::NextStep()
 {
-    if (Step == 1) {
+    if (Step == ETAPE_LANGUE) {
         const int choix = Controles->ComboBoxLangueSel->currentIndex();
         if (choix == 0 || choix == 1)
             Language = choix;
@@ -41,6 +40,13 @@ void TFormMj::NextStep()
     }
     ++Step;
     ShowStep(Step);
+}
+
+// Page 5 is reached as Next reaches it from page 4.
+void TFormMj::RevenirAuChoixDuPort()
+{
+    Step = ETAPE_CORDON_PC;
+    NextStep();
 }
 
 void TFormMj::SetLanguage(int language)
@@ -79,10 +85,9 @@ void TFormMj::ButtonPrecedantClick()
     if (Step >= PREMIERE_ETAPE_CONNECTEE && Step <= DERNIERE_ETAPE_CONNECTEE) {
         RelacherAppareil();
         Com.FermerPort();
-        Step = ETAPE_CHOIX_PORT;
         ActiverTimer();
         TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
-        ShowStep(ETAPE_CHOIX_PORT);
+        RevenirAuChoixDuPort();
     } else {
         ShowStep(Step);
     }

@@ -150,8 +150,7 @@ void TFormMj::OnEchecConnexion(const MessageFenetre& message)
         texte += QStringLiteral("\n") + cause + QStringLiteral("\n");
     Question(this, GenreQuestion::Erreur, BoutonsQuestion::Ok, texte,
              DetailsEchec(static_cast<OperationMiseAJour>(message.LParam), message.WParam));
-    Step = 4;
-    NextStep();
+    RevenirAuChoixDuPort();
     ActiverTimer();
 }
 
@@ -220,8 +219,7 @@ void TFormMj::OnRefusAppareil(const MessageFenetre& message)
 void TFormMj::Reprendre(bool oui)
 {
     if (oui) {
-        Step = 4;
-        NextStep();
+        RevenirAuChoixDuPort();
         ActiverTimer();
     } else {
         close();

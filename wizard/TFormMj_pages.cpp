@@ -65,9 +65,8 @@ constexpr PaireTexte P12_QUESTION{"Voulez vous faire la mise à jour sur un autr
 
 constexpr const char* LANGUES[] = {"Français", "English"};
 
-constexpr int ECART_LISTE = 10;             // between the prompt's text and the list
-constexpr int INTERVALLE_TRAVAIL_MS = 100;  // pages 6, 7 and 8
-constexpr int MAXIMUM_ATTENTE = 20;         // page 6's bar counts connection attempts
+constexpr int ECART_LISTE = 10;       // between the prompt's text and the list
+constexpr int MAXIMUM_ATTENTE = 20;   // page 6's bar counts connection attempts
 
 // Bold, regular or italic replaces the whole style of the label's font.
 void Styler(QLabel* label, bool gras, bool italique)
@@ -99,19 +98,19 @@ void TFormMj::ShowStep(int step)
 {
     Controles->EditEtape->setText(Formater(COMPTEUR.En(Language), Step, NB_ETAPES));
     switch (step) {
-    case 1: Page1(); break;
-    case 2: Page2(); break;
-    case 3: Page3(); break;
-    case 4: Page4(); break;
-    case 5: Page5(); break;
-    case 6: Page6(); break;
-    case 7: Page7(); break;
-    case 8: Page8(); break;
-    case 11: Page11(); break;
-    case 12: Page12(); break;
-    default: return;  // 9 and 10 belong to the sequencer; other numbers have no page
+    case ETAPE_LANGUE: Page1(); break;
+    case ETAPE_BIENVENUE: Page2(); break;
+    case ETAPE_CORDON_APPAREIL: Page3(); break;
+    case ETAPE_CORDON_PC: Page4(); break;
+    case ETAPE_CHOIX_PORT: Page5(); break;
+    case ETAPE_CONNEXION: Page6(); break;
+    case ETAPE_VERIFICATION: Page7(); break;
+    case ETAPE_PROGRAMMATION: Page8(); break;
+    case ETAPE_DECONNEXION: Page11(); break;
+    case ETAPE_REUSSITE: Page12(); break;
+    default: return;  // the sequencer's own steps and other numbers have no page
     }
-    if (step != 5)  // the bridge's explanation belongs to page 5
+    if (step != ETAPE_CHOIX_PORT)  // the bridge's explanation belongs to page 5
         Controles->LabelPontSansPort->hide();
     NommerPourLecteurs();
     PlacerFocus();

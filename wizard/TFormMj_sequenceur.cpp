@@ -12,11 +12,6 @@
 
 namespace {
 
-constexpr int INTERVALLE_ATTENTE_MS = 1000;     // after a notice that asks the user
-constexpr int INTERVALLE_TRAVAIL_MS = 100;      // connection attempts
-constexpr int INTERVALLE_LIBERATION_MS = 250;   // the first sub-steps of the release
-constexpr int INTERVALLE_TRANSFERT_MS = 1;      // the first record follows at once
-
 // Firmware older than this cannot take the update at all.
 constexpr unsigned MAJEUR_MINIMUM = 2;
 
@@ -48,35 +43,35 @@ void TFormMj::TimerGestionSerieTimer()
     if (TraiterNotices())
         return;
     switch (Step) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 12:
+    case ETAPE_LANGUE:
+    case ETAPE_BIENVENUE:
+    case ETAPE_CORDON_APPAREIL:
+    case ETAPE_CORDON_PC:
+    case ETAPE_REUSSITE:
         SuivrePortAppareil(false);
         break;
-    case 5:
+    case ETAPE_CHOIX_PORT:
         SuivrePortAppareil(true);
         ExpliquerPont();
         break;
-    case 6:
+    case ETAPE_CONNEXION:
         EtapeConnexion();
         break;
-    case 7:
+    case ETAPE_VERIFICATION:
         EtapeVerification();
         break;
-    case 8:
+    case ETAPE_PROGRAMMATION:
         if (const int resultat = ParcoursEnregistrements.LireEnregistrementSuivant())
             EchecTransmission(OperationParcours(resultat), resultat);
         break;
-    case 9:
+    case ETAPE_ENVOI:
         if (const int resultat = ParcoursEnregistrements.EnvoyerOctets())
             EchecTransmission(OperationParcours(resultat), resultat);
         break;
-    case 10:
+    case ETAPE_LANGUE_APPAREIL:
         EtapeLangue();
         break;
-    case 11:
+    case ETAPE_DECONNEXION:
         EtapeDeconnexion();
         break;
     default:

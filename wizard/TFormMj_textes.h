@@ -1,4 +1,4 @@
-// Texts of the wizard: (French, English) pairs of printf formats, and their formatting.
+// Texts of the wizard: printf formats held as text pairs, and their formatting.
 #pragma once
 
 #include <charconv>
@@ -8,13 +8,8 @@
 
 #include <QString>
 
-struct PaireTexte {
-    const char* francais;
-    const char* anglais;
+#include "wizard/paire_texte.h"
 
-    // Anything but English reads French, so a stray language value never picks a missing text.
-    const char* En(int langue) const { return langue == 1 ? anglais : francais; }
-};
 
 // The programs that hold a port, for a text's "%s".
 inline std::string ListeProgrammes(const std::vector<std::string>& noms)

@@ -12,9 +12,6 @@ constexpr int TYPE_DONNEES = 0x00;
 constexpr int TYPE_FIN = 0x01;
 constexpr int TYPE_ADRESSE_ETENDUE = 0x04;
 
-constexpr int ETAPE_LECTURE = 8;
-constexpr int ETAPE_ENVOI = 9;
-
 constexpr unsigned OCTET_EFFACE = 0xFF;  // flash as the prepare command leaves it
 
 // Two record characters from position p, through the link's own decoder.
@@ -181,6 +178,6 @@ int ParcoursImage::EnvoyerOctets() {
 
     if (PositionEnregistrement >= LongueurEnregistrement ||
         (!FENETRE_PROGRAMME.Contient(AdresseCourante) && !FENETRE_EEPROM.Contient(AdresseCourante)))
-        Fenetre.DefinirEtape(ETAPE_LECTURE);
+        Fenetre.DefinirEtape(ETAPE_PROGRAMMATION);
     return 0;
 }

@@ -7,16 +7,12 @@
 #include <vector>
 
 #include "link/protocole.h"
+#include "wizard/etapes.h"
 #include "wizard/image_firmware.h"
 
 // A record the walk cannot decode (shorter than its byte count), or a table that runs out
 // before its end-of-file record. Outside the link's codes.
 inline constexpr int ERR_IMAGE_INVALIDE = 100101;
-
-// Timer intervals the walk asks for, in milliseconds.
-inline constexpr int INTERVALLE_REMPLISSAGE_MS = 1;   // a block starts filling
-inline constexpr int INTERVALLE_APRES_BLOC_MS = 7;    // a block was just written
-inline constexpr int INTERVALLE_DERNIER_BLOC_MS = 1000;  // the last block, at the end-of-file record
 
 // Half-open address range [Debut, Fin) of the image's 32-bit address space.
 struct FenetreAdresses {
@@ -48,7 +44,7 @@ public:
 class FenetreParcours {
 public:
     virtual ~FenetreParcours() = default;
-    virtual void DefinirEtape(int etape) = 0;  // Step := 8 or 9, without showing a page
+    virtual void DefinirEtape(int etape) = 0;  // ETAPE_PROGRAMMATION or ETAPE_ENVOI, without a page
     virtual void RemettreSousEtape() = 0;      // SousEtape := 0
     virtual void DefinirIntervalle(int ms) = 0;
     // Progress bar position, already held at the bar's maximum (the record count).

@@ -12,6 +12,7 @@
 #include "link/ligne_serie.h"
 #include "link/protocole.h"
 #include "wizard/lecture_hex.h"
+#include "wizard/parcours_image.h"
 
 namespace {
 
@@ -129,22 +130,19 @@ IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, u
     return identite;
 }
 
-std::vector<std::uint8_t> MemoireAttendue()
+ImageAttendue LireImageAttendue()
 {
-    std::vector<std::uint8_t> memoire(protocole::TAILLE_MEMOIRE_PROGRAMME, 0xFF);
+    ImageAttendue image;
     std::vector<EnregistrementHex> enregistrements;
+    std::map<std::uint64_t, std::uint8_t> octets;
     ErreurHex erreur;
-    EXPECT_TRUE(LireFichierIntelHex(FICHIER_HEX_FIRMWARE, enregistrements, erreur)) << erreur.Motif;
-    unsigned fin = 0;
-    for (const EnregistrementHex& e : enregistrements) {
-        if (e.Type != HEX_DONNEES)
-            continue;
-        for (std::size_t i = 0; i < e.Octets.size(); ++i)
-            memoire.at(e.Adresse + i) = e.Octets[i];
-        fin = unsigned(e.Adresse + e.Octets.size());
+    EXPECT_TRUE(LireFichierIntelHex(FICHIER_HEX_FIRMWARE, enregistrements, erreur) &&
+                OctetsIntelHex(enregistrements, octets, erreur)) << erreur.Ligne << ": " << erreur.Motif;
+    for (const auto& [adresse, octet] : octets) {
+        if (adresse >= BASE_EEPROM_IMAGE)
+            image.eeprom[unsigned(adresse - BASE_EEPROM_IMAGE)] = octet;
+        else
+            image.programme[unsigned(adresse)] = octet;
     }
-    memoire.at(0x11F75) = 0;
-    if (fin % 2 != 0)
-        memoire.at(fin) = 0;
-    return memoire;
+    return image;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,9 +55,12 @@ struct BancReel {
 
 IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, unsigned langue = 0xFF);
 
-// Program memory as the device should hold it after the update: erased, then the HEX file's
-// bytes, with the file's one missing byte and the pad of the last block's odd byte count as 0.
-std::vector<std::uint8_t> MemoireAttendue();
+// The HEX file's bytes by address: in program memory, and in the EEPROM by EEPROM address.
+struct ImageAttendue {
+    std::map<unsigned, std::uint8_t> programme;
+    std::map<unsigned, std::uint8_t> eeprom;
+};
+ImageAttendue LireImageAttendue();
 
 inline QString U(const char* texte)
 {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "faux_parcours.h"
+#include "wizard/version_mise_a_jour.h"
 
 namespace {
 
@@ -109,7 +110,7 @@ TEST_F(Parcours, EepromBytesOnePerTickAfterPendingBlock) {
     EXPECT_EQ(ecritures.Eeprom, (std::vector<Liste>{{16, 0xA1}, {17, 0xB2}, {18, 0xC3}}));
     // End of file with an empty buffer: no block and no new interval, but the version.
     EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7}));
-    EXPECT_EQ(ecritures.Versions, (std::vector<Liste>{{3, 8, 0}}));
+    EXPECT_EQ(ecritures.Versions, (std::vector<Liste>{{VERSION_MAJEUR, VERSION_MINEUR, VERSION_REVISION}}));
     EXPECT_EQ(fenetre.Etape, 9);
     EXPECT_EQ(fenetre.SousEtape, 0);
 }

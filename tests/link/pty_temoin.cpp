@@ -120,7 +120,6 @@ bool LigneTemoin::AppliquerDelais(PoigneeSerie port, const DelaisSerie& d) {
     RELAIS(AppliquerDelais, port, d);
 }
 bool LigneTemoin::Purger(PoigneeSerie port) { RELAIS(Purger, port); }
-bool LigneTemoin::ViderEntree(PoigneeSerie port) { RELAIS(ViderEntree, port); }
 bool LigneTemoin::Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) {
     RELAIS(Lire, port, octet, lus);
 }

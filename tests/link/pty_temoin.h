@@ -76,7 +76,6 @@ public:
     bool LireDelais(PoigneeSerie port, DelaisSerie& delais) override;
     bool AppliquerDelais(PoigneeSerie port, const DelaisSerie& delais) override;
     bool Purger(PoigneeSerie port) override;
-    bool ViderEntree(PoigneeSerie port) override;
     bool Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) override;
     bool Ecrire(PoigneeSerie port, const void* donnees, std::size_t longueur) override;
     bool Fermer(PoigneeSerie port) override;

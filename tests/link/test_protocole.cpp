@@ -178,7 +178,7 @@ TEST(Etats, SansConnexionRienNePart) {
                   b.lien->LireModele(modele), b.lien->VerifierModele(), b.lien->LireVariante(&u),
                   b.lien->LireEeprom(15, &u), b.lien->EcrireEeprom(15, 1),
                   b.lien->LireMotEeprom(15, &i), b.lien->LireNumeroSerie(&u),
-                  b.lien->LireVersion(&u, &u, &u), b.lien->EcrireVersion(3, 8, 0),
+                  b.lien->LireVersion(&u, &u, &u), b.lien->EcrireVersion(5, 1, 2),
                   b.lien->PreparerEcriture(), b.lien->EcrireBloc(0x800, 1, mot),
                   b.lien->TerminerProgrammation(), b.lien->LireHex(&u, true)})
         EXPECT_EQ(r, ERR_NON_CONNECTE);

@@ -89,7 +89,7 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     ASSERT_EQ(lien->PreparerEcriture(), 0);
     EXPECT_EQ(lien->EcrireBloc(0x1000, 4, bloc1), 0);
     EXPECT_EQ(lien->EcrireBloc(0x107C, 2, bloc2), 0);  // ends on the row's last byte
-    EXPECT_EQ(lien->EcrireVersion(3, 8, 0), 0);
+    EXPECT_EQ(lien->EcrireVersion(5, 1, 2), 0);  // any version: the link writes what it is given
     EXPECT_EQ(lien->LireEeprom(15, &langue), 0);
     EXPECT_EQ(lien->EcrireEeprom(15, 1), 0);
     EXPECT_EQ(lien->TerminerProgrammation(), 0);
@@ -135,9 +135,9 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
                   0x01 ^ 0xD3})
         e.PcHex(o);
     e.Ap(0x84);
-    e.EcrireEeprom(0x3FC, 0);
-    e.EcrireEeprom(0x3FE, 8);
-    e.EcrireEeprom(0x3FD, 3);
+    e.EcrireEeprom(0x3FC, 2);
+    e.EcrireEeprom(0x3FE, 1);
+    e.EcrireEeprom(0x3FD, 5);
     e.LireEeprom(0x00F, 0xFF);
     e.EcrireEeprom(0x00F, 1);
     e.Pc(0x9E);
@@ -155,9 +155,9 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     EXPECT_EQ(std::vector<std::uint8_t>(memoire.begin() + 0x107C, memoire.begin() + 0x1080),
               (std::vector<std::uint8_t>{0xEF, 0xBE, 0x02, 0x01}));
     const std::vector<std::uint8_t> eeprom = sim->Eeprom();
-    EXPECT_EQ(eeprom[1021], 3);
-    EXPECT_EQ(eeprom[1022], 8);
-    EXPECT_EQ(eeprom[1020], 0);
+    EXPECT_EQ(eeprom[1021], 5);
+    EXPECT_EQ(eeprom[1022], 1);
+    EXPECT_EQ(eeprom[1020], 2);
     EXPECT_EQ(eeprom[15], 1);
     EXPECT_FALSE(sim->Connecte());
     EXPECT_EQ(sim->VitesseCourante(), 9600);

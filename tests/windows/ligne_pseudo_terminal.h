@@ -46,7 +46,6 @@ public:
         return reelle_->AppliquerDelais(port, delais);
     }
     bool Purger(PoigneeSerie port) override { return reelle_->Purger(port); }
-    bool ViderEntree(PoigneeSerie port) override { return reelle_->ViderEntree(port); }
     bool Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) override
     {
         return reelle_->Lire(port, octet, lus);

@@ -43,7 +43,7 @@ const std::vector<Bloc>& BlocsEnvoyes()
     return blocs;
 }
 
-constexpr int VERSION_ECRITE[3] = {3, 8, 0};
+constexpr int VERSION_ECRITE[3] = {5, 1, 2};  // any version: the link writes what it is given
 
 // The dump's data bytes by address, through the program's reader.
 std::map<unsigned, unsigned char> LireHex(const std::string& chemin)

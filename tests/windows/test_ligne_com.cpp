@@ -168,8 +168,6 @@ TEST(LigneCom, PlateformeRendLesCodesSystemeEtNeDortJamaisSansFin)
     EXPECT_EQ(ligne->DerniereErreur(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(ligne->Purger(PORT_INVALIDE));
     EXPECT_NE(ligne->DerniereErreur(), 0);
-    EXPECT_FALSE(ligne->ViderEntree(PORT_INVALIDE));
-    EXPECT_NE(ligne->DerniereErreur(), 0);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "link/ligne_serie.h"
 #include "ports/TConfigurationPort.h"
+#include "tests/commun/version_attendue.h"
 #include "wizard/TFormMj.h"
 
 // A line on which every call succeeds and no byte ever comes; it counts opens and closes.
@@ -160,4 +161,11 @@ struct Assistant {
 inline QString U(const char* texte)
 {
     return QString::fromUtf8(texte);
+}
+
+// The window caption, with the update's version.
+inline QString Legende(int langue)
+{
+    const std::string v = TexteVersion();
+    return U((langue == 0 ? "Mise à jour V" + v + " de votre Zantrel" : "Update V" + v + " of Zantrel").c_str());
 }

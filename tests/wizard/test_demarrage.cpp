@@ -79,7 +79,7 @@ TEST_F(Demarrage, LeFichierDeReglagesMetLAssistantEnAnglais)
     ASSERT_TRUE(vu.boucle);
     EXPECT_FALSE(vu.delaiDepasse) << "Quit did not end the program";
     EXPECT_TRUE(vu.visible);
-    EXPECT_EQ(vu.legende, U("Update V3.8.0 of Zantrel"));
+    EXPECT_EQ(vu.legende, Legende(1));
     EXPECT_EQ(vu.compteur, U("Step n° 1 of 12"));
     EXPECT_EQ(vu.precedent, U("&Précédant"));
     EXPECT_TRUE(erreurs_.empty());
