@@ -15,8 +15,9 @@ endif
 bootstrap:
 	@scripts/bootstrap
 
+# OPTIONS_CMAKE: further options of the build, for example -DZANTREL_TESTS=OFF.
 build: bootstrap
-	@cmake --preset default >/dev/null
+	@cmake --preset default $(OPTIONS_CMAKE) >/dev/null
 	@cmake --build --preset default
 
 build-asan: bootstrap
