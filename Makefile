@@ -1,15 +1,23 @@
 # The two commands of the README, and the further checks.
 .PHONY: demo test run bench check-asan check-windows check-windows-gui check-package check-second-image package screenshots ports bootstrap build build-asan \
-        windows windows-installer
+        windows windows-installer windows-msi release check-reproducible
 
 # Qt wants a private runtime folder; a root shell without a desktop session has none.
 export XDG_RUNTIME_DIR ?= $(shell d=/tmp/runtime-$$(id -u); mkdir -p -m 700 $$d; echo $$d)
 
+# Every date that the builds write (resources, package, installer) is the last commit's, so that
+# two builds of one commit give the same files.
+SOURCE_DATE_EPOCH ?= $(shell git -C "$(CURDIR)" log -1 --format=%ct 2>/dev/null)
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
+
 bootstrap:
 	@scripts/bootstrap
 
+# OPTIONS_CMAKE: further options of the build, for example -DZANTREL_TESTS=OFF.
 build: bootstrap
-	@cmake --preset default >/dev/null
+	@cmake --preset default $(OPTIONS_CMAKE) >/dev/null
 	@cmake --build --preset default
 
 build-asan: bootstrap
@@ -35,9 +43,23 @@ check-windows:
 windows:
 	@scripts/windows
 
-# Its installer, build/zantrel-<version>-setup.exe.
+# Its installer, build/zantrel-<version>-setup.exe, signed when the maker's certificate is given
+# (ZANTREL_CERTIFICAT, ZANTREL_MOT_DE_PASSE: see the README).
 windows-installer:
 	@scripts/windows --installer
+
+# The MSI for managed PCs, build/zantrel-<version>.msi, from the same folder, signed alike.
+windows-msi:
+	@scripts/windows --msi
+
+# Every artefact of a release in build/release/, with their SHA256SUMS.
+release:
+	@scripts/release
+
+# Two clones built at different times, in different folders, under different umasks, give the same
+# package, program and installer.
+check-reproducible:
+	@scripts/check-reproducible
 
 # The Windows program installed, updating the simulated device and uninstalled, under Wine.
 check-windows-gui:
@@ -47,7 +69,7 @@ check-windows-gui:
 # its library dependencies.
 package: build
 	@scripts/bootstrap dpkg-dev file
-	@cmake --build --preset default --target package
+	@umask 022 && cmake --build --preset default --target package
 
 # A second firmware image, unlike the shipped one, in a scratch copy of the tree: built, tested, and
 # written to the simulated device.

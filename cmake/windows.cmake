@@ -15,6 +15,9 @@ set_property(SOURCE ${CMAKE_BINARY_DIR}/windows/zantrel.rc TARGET_DIRECTORY zant
 
 # The installer's script, with this version and maker (make windows-installer runs makensis on it).
 configure_file(${CMAKE_SOURCE_DIR}/resources/windows/zantrel.nsi.in ${CMAKE_BINARY_DIR}/windows/zantrel.nsi @ONLY)
+# The MSI's script (make windows-msi runs wixl on it), beside the icon: wixl takes relative paths only.
+configure_file(${CMAKE_SOURCE_DIR}/resources/windows/zantrel.wxs.in ${CMAKE_BINARY_DIR}/windows/zantrel.wxs @ONLY)
+configure_file(${ZANTREL_ICONE} ${CMAKE_BINARY_DIR}/windows/zantrel.ico COPYONLY)
 
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets> DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION plugins/platforms)
