@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int ETAPE_TRANSFERT = 8;
-constexpr int DERNIERE_ETAPE_TRANSFERT = 11;
 // Below this a result is a system error code passed through by the link.
 constexpr int PREMIER_CODE_LIEN = 100000;
 
@@ -46,8 +44,7 @@ const char* NomEtape(int etape, int langue)
         {"octet de langue", "language byte"},
         {"fin de la programmation", "end of programming"},
     };
-    constexpr int PREMIERE = 6;
-    const int i = etape - PREMIERE;
+    const int i = etape - ETAPE_CONNEXION;
     return i >= 0 && i < int(sizeof NOMS / sizeof NOMS[0]) ? NOMS[i].En(langue) : nullptr;
 }
 
@@ -122,7 +119,7 @@ QString TFormMj::DetailsEchec(OperationMiseAJour operation, int resultat) const
 {
     QStringList lignes;
     if (const char* etape = NomEtape(Step, Language)) {
-        const bool sousEtapes = Step == 7 || Step == 11;
+        const bool sousEtapes = Step == ETAPE_VERIFICATION || Step == ETAPE_DECONNEXION;
         lignes << (sousEtapes ? Formater(ETAPE_SOUS_ETAPE.En(Language), Step, etape, SousEtape)
                               : Formater(ETAPE.En(Language), Step, etape));
     } else {
@@ -137,7 +134,7 @@ QString TFormMj::DetailsEchec(OperationMiseAJour operation, int resultat) const
     lignes << (fichier.empty() ? Formater(PORT.En(Language), Com.NumeroDuPort())
                                : Formater(PORT_FICHIER.En(Language), Com.NumeroDuPort(), fichier.c_str()));
 
-    if (Step >= ETAPE_TRANSFERT && Step <= DERNIERE_ETAPE_TRANSFERT) {
+    if (Step >= ETAPE_PROGRAMMATION && Step <= ETAPE_DECONNEXION) {
         const int enregistrement = ParcoursEnregistrements.IndexCourant();
         const int total = ParcoursEnregistrements.NombreEnregistrements();
         const unsigned adresse = Ecritures.DerniereAdresse();
