@@ -448,7 +448,7 @@ TEST(Questions, LesDetailsNeParlentQueDeLAppareilBranche)
 {
     for (bool allume : {true, false}) {
         Banc b;
-        b.appareil->Identite(3, 9, 0, 0);  // read to its version, then refused
+        b.appareil->Identite(1, 9, 0, 0);  // read to its version, then refused
         b.Lancer();
         ASSERT_TRUE(b.TopsJusquaQuestion());
         ASSERT_TRUE(b.questions[0].details.contains(U("Numéro de série : 0000004711")));
