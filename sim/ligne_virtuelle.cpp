@@ -216,33 +216,19 @@ PoigneeSerie LigneVirtuelle::Ouvrir(int) {
     return POIGNEE;
 }
 
-bool LigneVirtuelle::LireReglages(PoigneeSerie, ReglagesSerie& reglages) {
+// The PC side sets the port; the device side reads the rate and framing from there.
+template <typename T>
+bool LigneVirtuelle::Copier(const T& de, T& vers) {
     std::lock_guard<std::mutex> l(etat_->verrou);
     if (!etat_->Utilisable()) return false;
-    reglages = etat_->reglages;
+    vers = de;
     return true;
 }
 
-bool LigneVirtuelle::AppliquerReglages(PoigneeSerie, const ReglagesSerie& reglages) {
-    std::lock_guard<std::mutex> l(etat_->verrou);
-    if (!etat_->Utilisable()) return false;
-    etat_->reglages = reglages;
-    return true;
-}
-
-bool LigneVirtuelle::LireDelais(PoigneeSerie, DelaisSerie& delais) {
-    std::lock_guard<std::mutex> l(etat_->verrou);
-    if (!etat_->Utilisable()) return false;
-    delais = etat_->delais;
-    return true;
-}
-
-bool LigneVirtuelle::AppliquerDelais(PoigneeSerie, const DelaisSerie& delais) {
-    std::lock_guard<std::mutex> l(etat_->verrou);
-    if (!etat_->Utilisable()) return false;
-    etat_->delais = delais;
-    return true;
-}
+bool LigneVirtuelle::LireReglages(PoigneeSerie, ReglagesSerie& reglages) { return Copier(etat_->reglages, reglages); }
+bool LigneVirtuelle::AppliquerReglages(PoigneeSerie, const ReglagesSerie& reglages) { return Copier(reglages, etat_->reglages); }
+bool LigneVirtuelle::LireDelais(PoigneeSerie, DelaisSerie& delais) { return Copier(etat_->delais, delais); }
+bool LigneVirtuelle::AppliquerDelais(PoigneeSerie, const DelaisSerie& delais) { return Copier(delais, etat_->delais); }
 
 bool LigneVirtuelle::Purger(PoigneeSerie) {
     std::lock_guard<std::mutex> l(etat_->verrou);

@@ -37,5 +37,7 @@ public:
 private:
     struct Etat;
     class CoteAppareil;
+    template <typename T>
+    bool Copier(const T& de, T& vers);
     std::unique_ptr<Etat> etat_;
 };

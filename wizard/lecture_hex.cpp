@@ -161,3 +161,9 @@ bool OctetsIntelHex(const std::vector<EnregistrementHex>& enregistrements,
     }
     return true;
 }
+
+bool OctetsFichierIntelHex(const std::string& chemin, std::map<std::uint64_t, std::uint8_t>& octets,
+                           ErreurHex& erreur) {
+    std::vector<EnregistrementHex> enregistrements;
+    return LireFichierIntelHex(chemin, enregistrements, erreur) && OctetsIntelHex(enregistrements, octets, erreur);
+}

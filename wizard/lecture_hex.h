@@ -39,3 +39,7 @@ bool LireFichierIntelHex(const std::string& chemin, std::vector<EnregistrementHe
 // The data bytes by address; false naming the line that gives a byte a second time.
 bool OctetsIntelHex(const std::vector<EnregistrementHex>& enregistrements,
                     std::map<std::uint64_t, std::uint8_t>& octets, ErreurHex& erreur);
+
+// The data bytes of a file by address: LireFichierIntelHex, then OctetsIntelHex.
+bool OctetsFichierIntelHex(const std::string& chemin, std::map<std::uint64_t, std::uint8_t>& octets,
+                           ErreurHex& erreur);

@@ -133,11 +133,9 @@ IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, u
 ImageAttendue LireImageAttendue()
 {
     ImageAttendue image;
-    std::vector<EnregistrementHex> enregistrements;
     std::map<std::uint64_t, std::uint8_t> octets;
     ErreurHex erreur;
-    EXPECT_TRUE(LireFichierIntelHex(FICHIER_HEX_FIRMWARE, enregistrements, erreur) &&
-                OctetsIntelHex(enregistrements, octets, erreur)) << erreur.Ligne << ": " << erreur.Motif;
+    EXPECT_TRUE(OctetsFichierIntelHex(FICHIER_HEX_FIRMWARE, octets, erreur)) << erreur.Ligne << ": " << erreur.Motif;
     for (const auto& [adresse, octet] : octets) {
         if (adresse >= BASE_EEPROM_IMAGE)
             image.eeprom[unsigned(adresse - BASE_EEPROM_IMAGE)] = octet;

@@ -20,11 +20,9 @@ std::vector<std::string> LignesDuFichier() {
 
 // Data bytes by absolute address, through the reader the build-time tool uses.
 std::map<unsigned, unsigned> Memoire() {
-    std::vector<EnregistrementHex> enregistrements;
     std::map<std::uint64_t, std::uint8_t> octets;
     ErreurHex erreur;
-    EXPECT_TRUE(LireFichierIntelHex(FICHIER_HEX_FIRMWARE, enregistrements, erreur) &&
-                OctetsIntelHex(enregistrements, octets, erreur)) << erreur.Ligne << ": " << erreur.Motif;
+    EXPECT_TRUE(OctetsFichierIntelHex(FICHIER_HEX_FIRMWARE, octets, erreur)) << erreur.Ligne << ": " << erreur.Motif;
     std::map<unsigned, unsigned> memoire;
     for (const auto& [adresse, octet] : octets) memoire[static_cast<unsigned>(adresse)] = octet;
     return memoire;

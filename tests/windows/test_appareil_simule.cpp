@@ -48,10 +48,9 @@ constexpr int VERSION_ECRITE[3] = {5, 1, 2};  // any version: the link writes wh
 // The dump's data bytes by address, through the program's reader.
 std::map<unsigned, unsigned char> LireHex(const std::string& chemin)
 {
-    std::vector<EnregistrementHex> enregistrements;
     std::map<std::uint64_t, std::uint8_t> lus;
     ErreurHex erreur;
-    EXPECT_TRUE(LireFichierIntelHex(chemin, enregistrements, erreur) && OctetsIntelHex(enregistrements, lus, erreur))
+    EXPECT_TRUE(OctetsFichierIntelHex(chemin, lus, erreur))
         << chemin << ":" << erreur.Ligne << ": " << erreur.Motif;
     std::map<unsigned, unsigned char> octets;
     for (const auto& [adresse, octet] : lus)

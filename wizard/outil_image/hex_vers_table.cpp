@@ -59,9 +59,8 @@ void Signaler(const std::string& chemin, const ErreurHex& erreur) {
 }
 
 bool LireVidage(const std::string& chemin, std::map<std::uint64_t, std::uint8_t>& octets) {
-    std::vector<EnregistrementHex> enregistrements;
     ErreurHex erreur;
-    if (LireFichierIntelHex(chemin, enregistrements, erreur) && OctetsIntelHex(enregistrements, octets, erreur))
+    if (OctetsFichierIntelHex(chemin, octets, erreur))
         return true;
     Signaler(chemin, erreur);
     return false;
