@@ -1,11 +1,13 @@
 // A whole update through the real wizard, against the simulated device on a pseudo-terminal
-// (or a device file given with --device).
+// (or a device file given with --device, or the PC's own ports with --system-ports).
 //
-// usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH] [--version M.m.r] [--pause MS]
+// usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH | --system-ports] [--version M.m.r] [--pause MS]
 //   --auto      click through every page and answer every question without a person
 //   --answer    the answer to the wizard's questions (default no); page 12 is always answered No,
 //               and with no the run gives up (Exit) after the first connection failure
 //   --device    the device's serial port, in place of the built-in simulator
+//   --system-ports  the PC's own port list and serial ports, as the shipped wizard has them: the
+//               wizard finds the device's bridge by itself, and waits on page 5 while it is away
 //   --version   the firmware version the simulated device reports (default 3.7.0)
 //   --pause     how long each page stays before Next is clicked, in ms (default 300)
 // Prints one line per page shown and per question; exits 0 once page 12 is reached and answered No,
@@ -30,7 +32,8 @@ constexpr int DELAI_MAXIMUM_MS = 10 * 60 * 1000;  // a demo that hangs must stil
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH] [--version M.m.r] [--pause MS]\n");
+    std::fprintf(stderr, "usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH | --system-ports] [--version M.m.r] "
+                         "[--pause MS]\n");
     return 2;
 }
 
@@ -47,6 +50,7 @@ int main(int argc, char** argv)
     options.automatique = false;
     options.pauseMs = 300;
     std::string appareil;
+    bool portsDuSysteme = false;
     OptionsSimulateur simulation;
     for (int i = 1; i < argc; ++i) {
         const bool suite = i + 1 < argc;
@@ -56,6 +60,8 @@ int main(int argc, char** argv)
             options.repondreOui = !std::strcmp(argv[++i], "yes");
         else if (!std::strcmp(argv[i], "--device") && suite)
             appareil = argv[++i];
+        else if (!std::strcmp(argv[i], "--system-ports"))
+            portsDuSysteme = true;
         else if (!std::strcmp(argv[i], "--version") && suite && LireVersion(argv[i + 1], simulation.identite))
             ++i;
         else if (!std::strcmp(argv[i], "--pause") && suite)
@@ -63,6 +69,8 @@ int main(int argc, char** argv)
         else
             return Usage();
     }
+    if (portsDuSysteme && !appareil.empty())
+        return Usage();
     options.journal = [](const QString& ligne) {
         std::printf("%s\n", ligne.toUtf8().constData());
         std::fflush(stdout);
@@ -72,7 +80,7 @@ int main(int argc, char** argv)
     QApplication application(nombreArguments, argv);
 
     std::optional<Simulateur> simulateur;
-    if (appareil.empty()) {
+    if (appareil.empty() && !portsDuSysteme) {
         simulation.surAnomalie = [](const std::string& anomalie) {
             std::fprintf(stderr, "simulated device: %s\n", anomalie.c_str());
         };
@@ -88,8 +96,10 @@ int main(int argc, char** argv)
 
     PiloteAuto pilote(options);
     ServicesDemarrage services;
-    services.fenetre.ligne = LigneVers(appareil);
-    services.ports = PortsAvecPont();
+    if (!portsDuSysteme) {
+        services.fenetre.ligne = LigneVers(appareil);
+        services.ports = PortsAvecPont();
+    }
     const bool fin = PiloterDemo(pilote, std::move(services), DELAI_MAXIMUM_MS);
 
     if (simulateur) {

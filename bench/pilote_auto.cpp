@@ -101,6 +101,14 @@ void PiloteAuto::Sonder()
         if (surPage)
             surPage(etape);
     }
+    if (auto* pont = Fenetre->findChild<QLabel*>(QStringLiteral("LabelPontSansPort"))) {
+        const QString explication = etape == ETAPE_CHOIX_PORT && pont->isVisible() ? pont->text() : QString();
+        if (explication != ExplicationPont) {
+            ExplicationPont = explication;
+            Opt.journal(explication.isEmpty() ? QStringLiteral("page 5 bridge line: none")
+                                              : QStringLiteral("page 5 bridge line: %1").arg(UneLigne(explication)));
+        }
+    }
     if (!Opt.automatique || Horloge.elapsed() - DepuisPage < Opt.pauseMs)
         return;
 

@@ -30,7 +30,8 @@ public:
         bool automatique = true;   // click Next and answer questions without a person
         bool repondreOui = false;  // the answer to every question; with No, a connection failure ends the run
         int pauseMs = 0;           // how long each page stays before Next is clicked
-        std::function<void(const QString& ligne)> journal;  // one line per page and question
+        // One line per page and question, and one each time page 5's explanation of the bridge changes.
+        std::function<void(const QString& ligne)> journal;
     };
 
     explicit PiloteAuto(Options options);
@@ -56,6 +57,7 @@ private:
     QElapsedTimer Horloge;
     QPointer<TFormMj> Fenetre;
     int DerniereEtape = 0;
+    QString ExplicationPont;  // page 5's line about the bridge, as last told
     qint64 DepuisPage = 0;
     bool Fin = false;
     bool Abandon = false;  // answering No: the wizard is left with Exit once back on page 5

@@ -27,6 +27,25 @@ bool AUnDescripteurSur(const std::string& dossierFd, const std::string& cible)
     return false;
 }
 
+// Calls voir(pid, command name) for every other process.
+template <typename Fonction>
+void PourChaqueProcessus(Fonction voir)
+{
+    const std::string moi = std::to_string(::getpid());
+    const Dossier proc(::opendir("/proc"));
+    if (!proc)
+        return;
+    while (const dirent* e = ::readdir(proc.get())) {
+        const std::string pid = e->d_name;
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == moi)
+            continue;
+        std::ifstream commande("/proc/" + pid + "/comm");
+        std::string nom;
+        std::getline(commande, nom);
+        voir(pid, nom.empty() ? pid : nom);
+    }
+}
+
 }  // namespace
 
 std::string CibleLien(const std::string& lien)
@@ -39,24 +58,24 @@ std::string CibleLien(const std::string& lien)
 std::vector<std::string> Detenteurs(const std::string& chemin)
 {
     const std::string cible = CheminReel(chemin);
-    const std::string moi = std::to_string(::getpid());
     std::vector<std::string> noms;
-    const Dossier proc(::opendir("/proc"));
-    if (!proc)
-        return noms;
-    while (const dirent* e = ::readdir(proc.get())) {
-        const std::string pid = e->d_name;
-        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos || pid == moi)
-            continue;
-        if (!AUnDescripteurSur("/proc/" + pid + "/fd", cible))
-            continue;
-        std::ifstream commande("/proc/" + pid + "/comm");
-        std::string nom;
-        std::getline(commande, nom);
-        if (nom.empty())
-            nom = pid;
-        if (std::find(noms.begin(), noms.end(), nom) == noms.end())
+    PourChaqueProcessus([&](const std::string& pid, const std::string& nom) {
+        if (AUnDescripteurSur("/proc/" + pid + "/fd", cible) && std::find(noms.begin(), noms.end(), nom) == noms.end())
             noms.push_back(nom);
-    }
+    });
     return noms;
+}
+
+std::vector<std::string> ProgrammesEnCours(const std::vector<std::string>& noms)
+{
+    std::vector<bool> vus(noms.size(), false);
+    PourChaqueProcessus([&](const std::string&, const std::string& nom) {
+        for (std::size_t i = 0; i < noms.size(); ++i)
+            vus[i] = vus[i] || noms[i] == nom;
+    });
+    std::vector<std::string> enCours;
+    for (std::size_t i = 0; i < noms.size(); ++i)
+        if (vus[i])
+            enCours.push_back(noms[i]);
+    return enCours;
 }

@@ -20,3 +20,6 @@ std::string CibleLien(const std::string& lien);
 // The other processes that have the file open, by their command names, each name once; only the
 // processes whose files the system shows this user count.
 std::vector<std::string> Detenteurs(const std::string& chemin);
+
+// Those of the given command names that some running process bears, in the given order.
+std::vector<std::string> ProgrammesEnCours(const std::vector<std::string>& noms);

@@ -26,13 +26,16 @@ enum class LecturePorts {
 enum class EtatPont {
     SansExplication,  // not plugged in, its port is there or is coming: nothing to tell
     Retenu,           // another program holds it (Linux: its interface bound to another driver)
-    SansPilote,       // no serial driver bound to it (Linux)
+    Detache,          // its serial driver is in the kernel but was taken from it (Linux)
+    SansPilote,       // the kernel has no serial driver for it (Linux)
     PiloteAbsent,     // its driver is not installed (Windows: a driver problem code)
 };
 
 struct ConstatPont {
     EtatPont etat = EtatPont::SansExplication;
-    std::vector<std::string> detenteurs;  // Retenu: the programs, as far as the system shows them
+    // Retenu: the programs, as far as the system shows them; Detache: the braille-display daemons
+    // running, which take such bridges from their driver.
+    std::vector<std::string> detenteurs;
 
     bool operator==(const ConstatPont& autre) const { return etat == autre.etat && detenteurs == autre.detenteurs; }
     bool operator!=(const ConstatPont& autre) const { return !(*this == autre); }

@@ -21,6 +21,9 @@ namespace {
 
 // The bridge's serial driver in the kernel.
 constexpr const char* PILOTE_PONT = "cp210x";
+// Daemons for braille displays, some of which sit behind the same bridges: they probe such a
+// bridge through usbfs and leave it without its driver.
+const std::vector<std::string> DEMONS_BRAILLE = {"brltty"};
 
 std::string NomFinal(const std::string& chemin)
 {
@@ -214,9 +217,12 @@ ConstatPont SourceSysfs::ExaminerPont()
     }
     if (retenu)
         return {EtatPont::Retenu, noeudRetenu.empty() ? std::vector<std::string>() : Detenteurs(noeudRetenu)};
-    if (sansPilote)
+    if (!sansPilote)
+        return {};
+    // The driver is there as a folder of the USB bus's drivers once the kernel has it.
+    if (!Existe(DossierUsb + "/../drivers/" + PILOTE_PONT))
         return {EtatPont::SansPilote, {}};
-    return {};
+    return {EtatPont::Detache, ProgrammesEnCours(DEMONS_BRAILLE)};
 }
 
 std::unique_ptr<SourcePorts> CreerSourcePorts()

@@ -14,7 +14,8 @@ public:
     // One value per tty backed by hardware and reachable in dossierDev, in name order.
     LecturePorts Lire(std::vector<ValeurPort>& valeurs) override;
     // The bridges among dossierUsb's devices: held when an interface is bound to another driver
-    // (a program's claim through usbfs shows so), without a driver when none is bound.
+    // (a program's claim through usbfs shows so); when none is bound, detached if the bus knows
+    // the bridge's driver (dossierUsb/../drivers), else without a driver.
     ConstatPont ExaminerPont() override;
 
 private:

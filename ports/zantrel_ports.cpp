@@ -27,15 +27,20 @@ int main()
     // Looked at twice, as page 5 does over two ticks: a cause counts when both looks see it.
     ports.ExplicationPont();
     const ConstatPont pont = ports.ExplicationPont();
-    std::string detenteurs;
+    std::string programmes;
     for (const std::string& nom : pont.detenteurs)
-        detenteurs += (detenteurs.empty() ? " by " : ", ") + nom;
+        programmes += (programmes.empty() ? "" : ", ") + nom;
     switch (pont.etat) {
     case EtatPont::Retenu:
-        std::printf("Bridge: plugged in, held by another program%s\n", detenteurs.c_str());
+        std::printf("Bridge: plugged in, held by another program%s%s\n", programmes.empty() ? "" : " by ",
+                    programmes.c_str());
+        break;
+    case EtatPont::Detache:
+        std::printf("Bridge: plugged in, its serial driver is loaded but a program took the bridge from it%s%s\n",
+                    programmes.empty() ? "" : "; braille-display daemon running: ", programmes.c_str());
         break;
     case EtatPont::SansPilote:
-        std::printf("Bridge: plugged in, no serial driver bound to it\n");
+        std::printf("Bridge: plugged in, the kernel has no serial driver for it\n");
         break;
     case EtatPont::PiloteAbsent:
         std::printf("Bridge: plugged in, its driver is not installed\n");

@@ -25,6 +25,17 @@ constexpr PaireTexte PONT_SANS_PILOTE{
     "du noyau, puis rebranchez votre appareil.",
     "Your %s is plugged in, but Linux has no driver for its serial port. Install the kernel's cp210x "
     "module, then plug your device in again."};
+// The second %s takes the braille-display daemons.
+constexpr PaireTexte PONT_DETACHE_PAR{
+    "Votre %s est branché, mais un programme pour plages braille (%s) a pris son port à son pilote. "
+    "Arrêtez ou désinstallez ce programme, puis rebranchez votre appareil.",
+    "Your %s is plugged in, but a braille display program (%s) took its port from its driver. Stop or "
+    "remove that program, then plug your device in again."};
+constexpr PaireTexte PONT_DETACHE{
+    "Votre %s est branché, mais un programme a pris son port à son pilote. Rebranchez votre appareil ; "
+    "si cela revient, arrêtez le programme qui le prend.",
+    "Your %s is plugged in, but a program took its port from its driver. Plug your device in again; if "
+    "this comes back, stop the program that takes it."};
 constexpr PaireTexte PONT_PILOTE_ABSENT{
     "Votre %s est branché, mais le pilote de son port USB n'est pas installé. Laissez Windows l'installer, "
     "ou installez le pilote du fabricant du pont USB.",
@@ -43,6 +54,12 @@ void TFormMj::ExpliquerPont()
         const std::string programmes = ListeProgrammes(constat.detenteurs);
         texte = programmes.empty() ? Formater(PONT_RETENU.En(Language), produit)
                                    : Formater(PONT_RETENU_PAR.En(Language), produit, programmes.c_str());
+        break;
+    }
+    case EtatPont::Detache: {
+        const std::string demons = ListeProgrammes(constat.detenteurs);
+        texte = demons.empty() ? Formater(PONT_DETACHE.En(Language), produit)
+                               : Formater(PONT_DETACHE_PAR.En(Language), produit, demons.c_str());
         break;
     }
     case EtatPont::SansPilote:

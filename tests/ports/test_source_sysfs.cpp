@@ -118,17 +118,18 @@ protected:
     ConstatPont Pont() { return SourceSysfs(classe, dev, racine + "/sys/bus/usb/devices").ExaminerPont(); }
 
     // A program that keeps the file open, as one holding a USB device through usbfs does.
-    static pid_t Tenir(const std::string& fichier)
+    static pid_t Tenir(const std::string& fichier, const std::string& programme = "sleep")
     {
         Dossier(fichier.substr(0, fichier.rfind('/')));
         Fichier(fichier, "");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 3, fichier.c_str(), O_RDONLY, 0);
-        char programme[] = "sleep", duree[] = "30";
-        char* arguments[] = {programme, duree, nullptr};
+        std::string nom = programme;
+        char duree[] = "30";
+        char* arguments[] = {nom.data(), duree, nullptr};
         pid_t pid = 0;
-        EXPECT_EQ(posix_spawnp(&pid, "sleep", &actions, nullptr, arguments, environ), 0);
+        EXPECT_EQ(posix_spawnp(&pid, programme.c_str(), &actions, nullptr, arguments, environ), 0);
         posix_spawn_file_actions_destroy(&actions);
         return pid;
     }
@@ -231,23 +232,26 @@ TEST_F(ArbreSysfs, FinderFollowsTheBridgeInAndOut)
 }
 
 // A bridge on the bus: held (its interface claimed through usbfs, its node maybe open in a
-// program), without a driver, or with its port there or coming.
+// program), detached from the driver that the kernel has (a braille daemon named when it runs),
+// without a driver in the kernel, or with its port there or coming.
 TEST_F(ArbreSysfs, BridgeWithoutItsPortIsExplained)
 {
     struct Cas {
         const char* ids;
         const char* pilote;
-        bool port, tenu;
+        bool port, tenu, piloteDansLeNoyau, braille;
         EtatPont attendu;
     };
     const Cas cas[] = {
-        {"10c4:ea60", "usbfs", false, false, EtatPont::Retenu},
-        {"10c4:ea60", "usbfs", false, true, EtatPont::Retenu},
-        {"10c4:ea60", "", false, false, EtatPont::SansPilote},
-        {"10c4:ea60", "cp210x", true, false, EtatPont::SansExplication},
-        {"10c4:ea60", "cp210x", false, false, EtatPont::SansExplication},
-        {"10c4:ea61", "", false, false, EtatPont::SansExplication},
-        {nullptr, "", false, false, EtatPont::SansExplication},
+        {"10c4:ea60", "usbfs", false, false, true, false, EtatPont::Retenu},
+        {"10c4:ea60", "usbfs", false, true, true, false, EtatPont::Retenu},
+        {"10c4:ea60", "", false, false, false, false, EtatPont::SansPilote},
+        {"10c4:ea60", "", false, false, true, false, EtatPont::Detache},
+        {"10c4:ea60", "", false, false, true, true, EtatPont::Detache},
+        {"10c4:ea60", "cp210x", true, false, true, false, EtatPont::SansExplication},
+        {"10c4:ea60", "cp210x", false, false, true, true, EtatPont::SansExplication},
+        {"10c4:ea61", "", false, false, true, true, EtatPont::SansExplication},
+        {nullptr, "", false, false, false, false, EtatPont::SansExplication},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE(&c - cas);
@@ -257,11 +261,19 @@ TEST_F(ArbreSysfs, BridgeWithoutItsPortIsExplained)
             SurLeBus(c.ids, c.pilote);
         if (c.port)
             PontUsb("ttyUSB0");
-        const pid_t pid = c.tenu ? Tenir(dev + "/bus/usb/001/007") : 0;
+        if (c.piloteDansLeNoyau)
+            Pilote("usb", "cp210x");
+        // A daemon is known by its command name: a copy of sleep under the daemon's name.
+        const std::string demon = racine + "/brltty";
+        if (c.braille)
+            ASSERT_EQ(std::system(("cp /bin/sleep '" + demon + "'").c_str()), 0);
+        const pid_t pid = c.tenu ? Tenir(dev + "/bus/usb/001/007") : c.braille ? Tenir(racine + "/rien", demon) : 0;
         const ConstatPont constat = Pont();
         if (pid > 0 && kill(pid, SIGKILL) == 0)
             waitpid(pid, nullptr, 0);
         EXPECT_EQ(static_cast<int>(constat.etat), static_cast<int>(c.attendu));
-        EXPECT_EQ(constat.detenteurs, c.tenu ? std::vector<std::string>{"sleep"} : std::vector<std::string>());
+        const bool brailleNomme = c.braille && c.attendu == EtatPont::Detache;
+        EXPECT_EQ(constat.detenteurs, c.tenu ? std::vector<std::string>{"sleep"}
+                                      : brailleNomme ? std::vector<std::string>{"brltty"} : std::vector<std::string>());
     }
 }

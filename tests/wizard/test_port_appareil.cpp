@@ -124,6 +124,8 @@ TEST(PortAppareil, Page5DitPourquoiLePontNaPasDePort)
         {{EtatPont::Retenu, {"brltty", "autre"}}, 0,
          "Votre Zantrel est branché, mais un autre programme retient son port : brltty, autre. Fermez"},
         {{EtatPont::Retenu, {}}, 1, "another program holds its port. Close the program that uses it"},
+        {{EtatPont::Detache, {"brltty"}}, 0, "un programme pour plages braille (brltty) a pris son port à son pilote. Arrêtez"},
+        {{EtatPont::Detache, {}}, 1, "a program took its port from its driver. Plug your device in again"},
         {{EtatPont::SansPilote, {}}, 0, "Linux n'a pas de pilote pour son port série"},
         {{EtatPont::PiloteAbsent, {}}, 1,
          "Your Zantrel is plugged in, but the driver of its USB port is not installed. Let Windows"},
