@@ -109,12 +109,13 @@ bool PontUsb::Brancher(int descripteur) {
     return true;
 }
 
+// Plug and unplug come from one owner thread, the only one that changes branche_ and descripteur_.
 void PontUsb::Debrancher() {
+    if (!branche_) return;
+    arret_ = true;
+    shutdown(descripteur_, SHUT_RDWR);  // ends a recv or a send under way
     {
         std::lock_guard<std::mutex> l(verrou_);
-        if (!branche_) return;
-        arret_ = true;
-        shutdown(descripteur_, SHUT_RDWR);
         changement_.notify_all();
     }
     fil_.join();
@@ -425,9 +426,11 @@ LigneAppareil::Lecture PontUsb::Lire(unsigned char& octet, int delaiMs) {
     return Lecture::Octet;
 }
 
+// With its UART off, the part takes nothing in for the PC.
 bool PontUsb::Ecrire(const unsigned char* octets, std::size_t nombre) {
     std::lock_guard<std::mutex> l(verrou_);
     if (!branche_ || parti_ || arret_) return false;
+    if (!registres_.uartActif) return true;
     versPc_.insert(versPc_.end(), octets, octets + nombre);
     releve_[ReglageCourant()].depuisAppareil += nombre;
     ServirEntrees();

@@ -4,6 +4,7 @@
 // go back on bulk IN, and the PC's line settings come as the part's vendor requests.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -188,7 +189,7 @@ private:
     int descripteur_ = -1;
     bool branche_ = false;
     bool parti_ = false;    // the device or the host ended the link
-    bool arret_ = false;    // Debrancher under way: the end is ours
+    std::atomic<bool> arret_{false};  // Debrancher under way: the end is ours
     Registres registres_;
     std::deque<unsigned char> versAppareil_, versPc_;
     std::deque<Urb> entreesEnAttente_;  // bulk IN URBs waiting for the device's bytes

@@ -139,8 +139,9 @@ protected:
         return evenements_.size() >= n ? evenements_[n - 1] : std::string();
     }
 
-    // 9600 bit/s in that framing, as cp210x sets it.
+    // The UART on at 9600 bit/s in that framing, as cp210x opens it.
     void Regler(unsigned ligne) {
+        EXPECT_EQ(hote_->Controle(VERS_INTERFACE, usb::IFC_ENABLE, 1, 0).statut, 0);
         EXPECT_EQ(hote_->Controle(VERS_INTERFACE, usb::SET_BAUDRATE, 0, 4, {0x80, 0x25, 0, 0}).statut, 0);
         EXPECT_EQ(hote_->Controle(VERS_INTERFACE, usb::SET_LINE_CTL, ligne, 0).statut, 0);
     }
