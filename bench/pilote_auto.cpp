@@ -101,6 +101,15 @@ void PiloteAuto::Sonder()
         if (surPage)
             surPage(etape);
     }
+    // Page 5's line on the bridge, each time it changes.
+    if (auto* pont = Fenetre->findChild<QLabel*>(QStringLiteral("LabelPontSansPort"))) {
+        const QString texte = pont->isVisible() ? pont->text() : QString();
+        if (texte != LignePont) {
+            LignePont = texte;
+            if (!texte.isEmpty())
+                Opt.journal(QStringLiteral("page %1 says: %2").arg(etape).arg(texte));
+        }
+    }
     if (!Opt.automatique || Horloge.elapsed() - DepuisPage < Opt.pauseMs)
         return;
 

@@ -1,5 +1,5 @@
 // Drives the wizard as a user would, for the demo and the benchmark: clicks through the pages,
-// answers the questions, and tells each page and question as it comes.
+// answers the questions, and tells each page, question and page 5's bridge line as it comes.
 #pragma once
 
 #include <functional>
@@ -58,6 +58,7 @@ private:
     int DerniereEtape = 0;
     qint64 DepuisPage = 0;
     bool Fin = false;
+    QString LignePont;     // page 5's line on the bridge, as last told
     bool Abandon = false;  // answering No: the wizard is left with Exit once back on page 5
     std::map<int, qint64> Instants;
 };
