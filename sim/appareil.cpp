@@ -42,6 +42,9 @@ const char CHIFFRES[] = "0123456789ABCDEF";
 constexpr unsigned char CARACTERE_NON_HEX = 'L';
 const char NON_HEX[] = " with characters that are not upper-case hex pairs";
 
+// The bootloader's UART: 8 data bits, even parity, 1 stop bit.
+const Trame TRAME_APPAREIL{8, 'E', "1"};
+
 std::string Format(const char* format, unsigned a = 0, unsigned b = 0, unsigned c = 0) {
     char texte[160];
     std::snprintf(texte, sizeof texte, format, a, b, c);
@@ -128,11 +131,18 @@ Appareil::Reception Appareil::Recevoir(unsigned char& octet, int delaiMs) {
     return Reception::Octet;
 }
 
-// A UART set to another rate or frame size than its peer only sees garbage, either way.
+// A UART set to another rate or framing than its peer only sees garbage, either way.
 // Empty when the two ends agree.
 std::string Appareil::EcartAvecPc() {
     int bits = 0, bauds = 0;
     if (!ligne_->ReglagesPC(bits, bauds)) return "the PC's line settings cannot be read";
+    Trame pc;
+    if (ligne_->TramePC(pc)) {
+        if (pc == TRAME_APPAREIL && bauds == vitesse_) return {};
+        return Format("the PC is at %u bit/s in ", static_cast<unsigned>(bauds)) + pc.Texte() +
+               Format(", the device at %u bit/s in ", static_cast<unsigned>(vitesse_)) +
+               TRAME_APPAREIL.Texte();
+    }
     if (bits == 8 && bauds == vitesse_) return {};
     return Format("the PC is at %u bit/s with %u data bits, the device at %u bit/s with 8",
                   static_cast<unsigned>(bauds), static_cast<unsigned>(bits),

@@ -97,3 +97,7 @@ private:
     bool termine_ = false;
     int vitesse_;
 };
+
+// Writes the dump files the options name from what the device holds; surAnomalie hears of each
+// one that cannot be written.
+void EcrireVidages(const Appareil& appareil, const OptionsSimulateur& options);

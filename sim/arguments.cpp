@@ -5,7 +5,7 @@ namespace {
 const char* const OPTIONS_A_VALEUR[] = {
     "--modele", "--variante", "--serie", "--version", "--langue", "--silencieux-depuis",
     "--faute", "--raccrocher-apres", "--ecriture-rangee-ms", "--trace", "--hex-programme",
-    "--hex-eeprom", "--couper"};
+    "--hex-eeprom", "--couper", "--releve", "--debrancher-apres-blocs", "--absence-ms"};
 
 // Decimal digits, or "0x" then hexadecimal digits; nothing else (no blank, sign or second
 // prefix), so that "010" stays ten.
@@ -93,7 +93,14 @@ const char* AideArguments() {
            "  --ecriture-rangee-ms N   flash row write time before a block's ack (2)\n"
            "  --trace FICHIER          every byte on the line, both directions\n"
            "  --hex-programme FICHIER  program memory as Intel HEX, written on exit\n"
-           "  --hex-eeprom FICHIER     EEPROM as Intel HEX, written on exit\n";
+           "  --hex-eeprom FICHIER     EEPROM as Intel HEX, written on exit\n"
+           "  --pont-usb               behind an emulated USB bridge (10C4:EA60) plugged into the\n"
+           "                           kernel's vhci_hcd, not on a pseudo-terminal; SIGUSR1 unplugs\n"
+           "                           it, SIGUSR2 plugs it back, SIGINT/SIGTERM end\n"
+           "  --releve FICHIER         the bridge's record of line settings and bytes, written on\n"
+           "                           exit and on each unplug\n"
+           "  --debrancher-apres-blocs N  the bridge unplugs once the Nth block is acknowledged\n"
+           "  --absence-ms N           back N ms after unplugging by itself (default: on SIGUSR2)\n";
 }
 
 bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur& options,
@@ -112,6 +119,10 @@ bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur&
         }
         if (nom == "--couper-avant") {
             fautes.coupureApresPrise = false;
+            continue;
+        }
+        if (nom == "--pont-usb") {
+            options.pont.actif = true;
             continue;
         }
         bool connue = false;
@@ -146,7 +157,7 @@ bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur&
             fautes.silencieuxDepuis = static_cast<int>(n);
         } else if (nom == "--faute") {
             bon = LireFaute(valeur, fautes);
-        } else if (nom == "--raccrocher-apres") {
+        } else if (nom == "--raccrocher-apres" || nom == "--debrancher-apres-blocs") {
             bon = LireNombre(valeur, 1000000, n);
             fautes.raccrocherApresBlocs = static_cast<int>(n);
         } else if (nom == "--couper") {
@@ -160,6 +171,11 @@ bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur&
             options.fichierHexProgramme = valeur;
         } else if (nom == "--hex-eeprom") {
             options.fichierHexEeprom = valeur;
+        } else if (nom == "--releve") {
+            options.pont.fichierReleve = valeur;
+        } else if (nom == "--absence-ms") {
+            bon = LireNombre(valeur, 86400000, n);
+            options.pont.absenceMs = static_cast<int>(n);
         }
         if (!bon) {
             erreur = nom + ": bad value \"" + valeur + "\"";

@@ -48,15 +48,17 @@ void Simulateur::Arreter() {
     etat_->ligne->Interrompre();
     etat_->fil.join();
     etat_->ligne.reset();
-    const OptionsSimulateur& o = etat_->options;
+    EcrireVidages(etat_->appareil, etat_->options);
+}
+
+void EcrireVidages(const Appareil& appareil, const OptionsSimulateur& o) {
     auto signaler = [&o](const std::string& texte) {
         if (o.surAnomalie) o.surAnomalie(texte);
     };
     if (!o.fichierHexProgramme.empty() &&
-        !EcrireIntelHex(o.fichierHexProgramme, etat_->appareil.MemoireProgramme(), true))
+        !EcrireIntelHex(o.fichierHexProgramme, appareil.MemoireProgramme(), true))
         signaler("cannot write " + o.fichierHexProgramme);
-    if (!o.fichierHexEeprom.empty() &&
-        !EcrireIntelHex(o.fichierHexEeprom, etat_->appareil.Eeprom(), false))
+    if (!o.fichierHexEeprom.empty() && !EcrireIntelHex(o.fichierHexEeprom, appareil.Eeprom(), false))
         signaler("cannot write " + o.fichierHexEeprom);
 }
 

@@ -38,7 +38,7 @@ struct FautesAppareil {
     int coupureA = 1;
     long adresseCoupure = -1;
     bool coupureApresPrise = true;
-    int raccrocherApresBlocs = 0;       // close the master once the Nth block is acked; 0 never
+    int raccrocherApresBlocs = 0;       // drop the line once the Nth block is acked; 0 never
     // Each byte of the answer to the change to this rate (bit/s) comes retardVitesseMs late;
     // 0 for none.
     int vitesseFautive = 0;
@@ -54,9 +54,18 @@ struct FautesAppareil {
     int retardParasiteMs = 0;
 };
 
+// zantrel_sim's other mode: the device behind an emulated USB bridge plugged into the kernel's
+// vhci_hcd, instead of on a pseudo-terminal.
+struct OptionsPont {
+    bool actif = false;
+    std::string fichierReleve;  // the bridge's record, written on exit and on each leave; empty for none
+    int absenceMs = -1;         // after a leave of its own, back after this long; -1: on SIGUSR2 only
+};
+
 struct OptionsSimulateur {
     IdentiteAppareil identite;
     FautesAppareil fautes;
+    OptionsPont pont;
     bool rapide = false;                // no pacing to wire time
     int dureeEcritureRangeeMs = 2;      // flash row write time added to each block's ack
     std::string fichierTrace;           // every byte, both directions; empty for none

@@ -13,7 +13,8 @@ TEST(Arguments, EveryOptionReachesTheSimulator) {
                                "--silencieux-depuis", "7", "--faute", "0x83=0x00",
                                "--raccrocher-apres", "010", "--rapide", "--ecriture-rangee-ms",
                                "5", "--trace", "t.txt", "--hex-programme", "p.hex", "--hex-eeprom",
-                               "e.hex", "--couper", "0x8B@1021", "--couper-avant"},
+                               "e.hex", "--couper", "0x8B@1021", "--couper-avant", "--pont-usb",
+                               "--releve", "r.txt", "--absence-ms", "250"},
                               o, erreur))
         << erreur;
     EXPECT_EQ(o.identite.modele, "P08");
@@ -36,6 +37,9 @@ TEST(Arguments, EveryOptionReachesTheSimulator) {
     EXPECT_EQ(o.fichierTrace, "t.txt");
     EXPECT_EQ(o.fichierHexProgramme, "p.hex");
     EXPECT_EQ(o.fichierHexEeprom, "e.hex");
+    EXPECT_TRUE(o.pont.actif);
+    EXPECT_EQ(o.pont.fichierReleve, "r.txt");
+    EXPECT_EQ(o.pont.absenceMs, 250);
 }
 
 TEST(Arguments, BadCommandLinesAreRefused) {
@@ -47,7 +51,7 @@ TEST(Arguments, BadCommandLinesAreRefused) {
         {"--variante", "0x"},     {"--silencieux-depuis", "2x"},
         {"--variante", "\t-18446744073709551615"},                {"--variante", "\t1"},
         {"--serie", "0x0x10"},    {"--serie", "0x\t10"},  {"--couper", "0x9F#0"},
-        {"--couper", "0x8B@"}};
+        {"--couper", "0x8B@"},    {"--absence-ms", "-5"},  {"--debrancher-apres-blocs"}};
     for (const auto& arguments : mauvaises) {
         OptionsSimulateur o;
         std::string erreur;
