@@ -1,6 +1,6 @@
 # The two commands of the README, and the further checks.
 .PHONY: demo test run bench check-asan check-windows check-windows-gui check-package check-second-image package screenshots ports bootstrap build build-asan \
-        windows windows-installer windows-msi release check-reproducible
+        windows windows-installer windows-msi release check-reproducible check-real-usb
 
 # Qt wants a private runtime folder; a root shell without a desktop session has none.
 export XDG_RUNTIME_DIR ?= $(shell d=/tmp/runtime-$$(id -u); mkdir -p -m 700 $$d; echo $$d)
@@ -79,6 +79,11 @@ check-second-image:
 # The package built, checked by Debian's tools, installed, started, and purged without a trace.
 check-package:
 	@scripts/check-package
+
+# The wizard against the simulated device's USB bridge through Linux's own USB-serial stack, udev and
+# brltty, in a virtual machine that boots Debian's kernel on this machine's root.
+check-real-usb:
+	@scripts/check-real-usb
 
 # The wizard on this PC's real serial ports.
 run: build

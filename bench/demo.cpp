@@ -2,12 +2,14 @@
 // (or a device file given with --device, or the PC's own ports with --system-ports).
 //
 // usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH | --system-ports] [--version M.m.r] [--pause MS]
+//                    [--captures DIR]
 //   --auto      click through every page and answer every question without a person
 //   --answer    the answer to the wizard's questions (default no); page 12 is always answered No,
 //               and with no the run gives up (Exit) after the first connection failure
 //   --device    the device's serial port, in place of the built-in simulator
 //   --system-ports  the PC's own port list and serial ports, as the shipped wizard has them: the
 //               wizard finds the device's bridge by itself, and waits on page 5 while it is away
+//   --captures  a folder where the window is saved each time page 5 explains the bridge anew
 //   --version   the firmware version the simulated device reports (default 3.7.0)
 //   --pause     how long each page stays before Next is clicked, in ms (default 300)
 // Prints one line per page shown and per question; exits 0 once page 12 is reached and answered No,
@@ -33,7 +35,7 @@ constexpr int DELAI_MAXIMUM_MS = 10 * 60 * 1000;  // a demo that hangs must stil
 int Usage()
 {
     std::fprintf(stderr, "usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH | --system-ports] [--version M.m.r] "
-                         "[--pause MS]\n");
+                         "[--pause MS] [--captures DIR]\n");
     return 2;
 }
 
@@ -62,6 +64,8 @@ int main(int argc, char** argv)
             appareil = argv[++i];
         else if (!std::strcmp(argv[i], "--system-ports"))
             portsDuSysteme = true;
+        else if (!std::strcmp(argv[i], "--captures") && suite)
+            options.capturesPont = QString::fromLocal8Bit(argv[++i]);
         else if (!std::strcmp(argv[i], "--version") && suite && LireVersion(argv[i + 1], simulation.identite))
             ++i;
         else if (!std::strcmp(argv[i], "--pause") && suite)

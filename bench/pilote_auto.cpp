@@ -105,8 +105,11 @@ void PiloteAuto::Sonder()
         const QString explication = etape == ETAPE_CHOIX_PORT && pont->isVisible() ? pont->text() : QString();
         if (explication != ExplicationPont) {
             ExplicationPont = explication;
-            Opt.journal(explication.isEmpty() ? QStringLiteral("page 5 bridge line: none")
-                                              : QStringLiteral("page 5 bridge line: %1").arg(UneLigne(explication)));
+            const QString instant = QString::number(Horloge.elapsed() / 1000.0, 'f', 1);
+            Opt.journal(QStringLiteral("page 5 bridge line at %1 s: %2")
+                            .arg(instant, explication.isEmpty() ? QStringLiteral("none") : UneLigne(explication)));
+            if (!explication.isEmpty() && !Opt.capturesPont.isEmpty())
+                Fenetre->grab().save(QStringLiteral("%1/page5-%2.png").arg(Opt.capturesPont).arg(++CapturesFaites));
         }
     }
     if (!Opt.automatique || Horloge.elapsed() - DepuisPage < Opt.pauseMs)

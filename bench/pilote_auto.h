@@ -1,5 +1,5 @@
 // Drives the wizard as a user would, for the demo and the benchmark: clicks through the pages,
-// answers the questions, and tells each page and question as it comes.
+// answers the questions, and tells each page, question and page 5's bridge line as it comes.
 #pragma once
 
 #include <functional>
@@ -32,6 +32,7 @@ public:
         int pauseMs = 0;           // how long each page stays before Next is clicked
         // One line per page and question, and one each time page 5's explanation of the bridge changes.
         std::function<void(const QString& ligne)> journal;
+        QString capturesPont;  // a folder where each new explanation is saved as a picture of the window
     };
 
     explicit PiloteAuto(Options options);
@@ -58,6 +59,7 @@ private:
     QPointer<TFormMj> Fenetre;
     int DerniereEtape = 0;
     QString ExplicationPont;  // page 5's line about the bridge, as last told
+    int CapturesFaites = 0;
     qint64 DepuisPage = 0;
     bool Fin = false;
     bool Abandon = false;  // answering No: the wizard is left with Exit once back on page 5

@@ -32,7 +32,7 @@ int main()
         programmes += (programmes.empty() ? "" : ", ") + nom;
     switch (pont.etat) {
     case EtatPont::Retenu:
-        std::printf("Bridge: plugged in, held by another program%s%s\n", programmes.empty() ? "" : " by ",
+        std::printf("Bridge: plugged in, held by another program%s%s\n", programmes.empty() ? "" : ": ",
                     programmes.c_str());
         break;
     case EtatPont::Detache:

@@ -15,8 +15,9 @@ constexpr std::uint32_t LONGUEUR_MAX = 1u << 20;
 // Bound on waiting for the PC to take the device's last bytes before it is unplugged.
 constexpr int DELAI_VIDAGE_MS = 1000;
 
-const char* const CHAINES[] = {"Zantrel bench", "Simulated USB to UART bridge, CP2102 type",
-                               "ZSIM0001"};
+// Manufacturer, product and serial number, as the part reports them from the factory: programs
+// that take such bridges (brltty) pick them by these strings.
+const char* const CHAINES[] = {"Silicon Labs", "CP2102 USB to UART Bridge Controller", "0001"};
 
 std::uint32_t Mot(const unsigned char* p, std::size_t position) {
     p += position;
