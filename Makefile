@@ -1,5 +1,5 @@
 # The two commands of the README, and the further checks.
-.PHONY: demo test run bench check-asan check-windows check-windows-gui check-package check-second-image package screenshots ports bootstrap build build-asan \
+.PHONY: demo test run bench check-asan check-clang check-windows check-windows-gui check-package check-second-image package screenshots ports bootstrap build build-asan build-clang \
         windows windows-installer windows-msi release check-reproducible check-real-usb
 
 # Qt wants a private runtime folder; a root shell without a desktop session has none.
@@ -11,6 +11,10 @@ SOURCE_DATE_EPOCH ?= $(shell git -C "$(CURDIR)" log -1 --format=%ct 2>/dev/null)
 ifneq ($(SOURCE_DATE_EPOCH),)
 export SOURCE_DATE_EPOCH
 endif
+
+# Builds and test runs take the machine's cores, or as many jobs as these variables say.
+export CMAKE_BUILD_PARALLEL_LEVEL ?= $(shell nproc)
+export CTEST_PARALLEL_LEVEL ?= $(CMAKE_BUILD_PARALLEL_LEVEL)
 
 bootstrap:
 	@scripts/bootstrap
@@ -24,6 +28,11 @@ build-asan: bootstrap
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
 
+build-clang:
+	@scripts/bootstrap clang
+	@cmake --preset clang >/dev/null
+	@cmake --build --preset clang
+
 # A whole update against the simulated device.
 demo: build
 	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then export QT_QPA_PLATFORM=offscreen; fi; \
@@ -34,6 +43,10 @@ test: build
 
 check-asan: build-asan
 	@ctest --preset asan
+
+# The same tree built with Clang, and its tests.
+check-clang: build-clang
+	@ctest --preset clang
 
 # The Windows layer, cross-built with MinGW-w64 and tested under Wine.
 check-windows:

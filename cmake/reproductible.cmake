@@ -2,16 +2,18 @@
 # time. The dates come from SOURCE_DATE_EPOCH (the last commit's, exported by the Makefile), which
 # rcc and CPack read at build time.
 
-# No build folder in the binaries: debug data and file names are written from the tree's root.
-add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
-cmake_path(IS_PREFIX CMAKE_SOURCE_DIR "${CMAKE_BINARY_DIR}" NORMALIZE ZANTREL_CONSTRUCTION_DEDANS)
-if(NOT ZANTREL_CONSTRUCTION_DEDANS)
-    add_compile_options(-ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
-endif()
+if(CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$")
+    # No build folder in the binaries: debug data and file names are written from the tree's root.
+    add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+    cmake_path(IS_PREFIX CMAKE_SOURCE_DIR "${CMAKE_BINARY_DIR}" NORMALIZE ZANTREL_CONSTRUCTION_DEDANS)
+    if(NOT ZANTREL_CONSTRUCTION_DEDANS)
+        add_compile_options(-ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+    endif()
 
-# The PE header's link time is left at zero.
-if(WIN32)
-    add_link_options(LINKER:--no-insert-timestamp)
+    # The PE header's link time is left at zero.
+    if(WIN32)
+        add_link_options(LINKER:--no-insert-timestamp)
+    endif()
 endif()
 
 # Folders that the install makes get the same rights whatever the umask.

@@ -29,9 +29,5 @@ add_custom_command(OUTPUT ${_image_cpp}
     DEPENDS ${ZANTREL_HEX_FIRMWARE} ${_outil_image_cible}
     COMMENT "Embedding the firmware image"
     VERBATIM)
-# zantrel_coeur lives in another folder: this target carries the rule that makes the table.
-add_custom_target(image_firmware DEPENDS ${_image_cpp})
-add_dependencies(zantrel_coeur image_firmware)
-
 target_sources(zantrel_coeur PRIVATE ${_image_cpp} ${CMAKE_CURRENT_LIST_DIR}/parcours_image.cpp
     ${CMAKE_CURRENT_LIST_DIR}/parcours_image_embarquee.cpp ${CMAKE_CURRENT_LIST_DIR}/lecture_hex.cpp)
