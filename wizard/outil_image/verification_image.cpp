@@ -24,15 +24,13 @@ public:
 
     int EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) override {
         const unsigned octets = 2 * nbMots;
-        const unsigned finRangee = (adresse & ~(protocole::TAILLE_RANGEE - 1)) + protocole::TAILLE_RANGEE;
-        if (adresse < protocole::ADRESSE_BLOC_MIN || adresse > protocole::ADRESSE_BLOC_MAX ||
-            adresse % 2 != 0 || nbMots > protocole::MOTS_BLOC_MAX || adresse + octets > finRangee)
-            return Refuser(adresse, octets,
+        if (const int refus = ComP07::VerifierBloc(adresse, nbMots))
+            return Refuser(refus, adresse, octets,
                            "the walk would send a block of " + std::to_string(nbMots) + " words at " +
                                Adresse(adresse) + ", which the bootloader refuses");
         for (unsigned i = 0; i < octets; ++i)
             if (Ecritures.Programme.count(adresse + i) != 0)
-                return Refuser(adresse, octets,
+                return Refuser(ERR_ETAT_OU_BLOC, adresse, octets,
                                "the walk would write " + Adresse(adresse + i) +
                                    " a second time: records out of order");
         for (unsigned i = 0; i < octets; ++i)
@@ -54,11 +52,11 @@ public:
 
 private:
     // Names the latest record with a byte in the refused block: the one out of order.
-    int Refuser(unsigned debut, unsigned octets, const std::string& motif) {
+    int Refuser(int resultat, unsigned debut, unsigned octets, const std::string& motif) {
         Faute = motif;
         for (auto it = Lignes.lower_bound(debut); it != Lignes.end() && it->first < debut + octets; ++it)
             LigneFaute = std::max(LigneFaute, it->second);
-        return ERR_ETAT_OU_BLOC;
+        return resultat;
     }
 
     EcrituresAttendues& Ecritures;
@@ -73,7 +71,7 @@ public:
     void PositionnerProgression(int) override {}
     void AfficherAvancement(double) override {}
     void PosterEtapeSuivante() override { Fini = true; }
-    int Etape = 8;
+    int Etape = ETAPE_PROGRAMMATION;
     bool Fini = false;
 };
 
@@ -118,8 +116,7 @@ bool VerifierImage(const std::vector<EnregistrementHex>& enregistrements, Ecritu
     parcours.PreparerTransfert();
     // Each tick takes a byte or a record: the walk cannot need more.
     for (std::size_t tics = 0; !fenetre.Fini && tics <= octets.size() + 2 * textes.size(); ++tics) {
-        const int resultat = fenetre.Etape == 8 ? parcours.LireEnregistrementSuivant() : parcours.EnvoyerOctets();
-        if (resultat != 0) break;
+        if (parcours.Avancer(fenetre.Etape) != 0) break;
     }
     const std::size_t index = static_cast<std::size_t>(std::max(parcours.IndexCourant() - 1, 0));
     const std::size_t ligneCourante = enregistrements[std::min(index, enregistrements.size() - 1)].Ligne;
