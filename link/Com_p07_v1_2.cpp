@@ -421,8 +421,8 @@ int ComP07::TerminerProgrammation() {
 }
 
 int ComP07::EnvoyerHex(unsigned char octet) {
-    char paire[3];
-    std::snprintf(paire, sizeof(paire), "%02X", static_cast<unsigned>(octet));
+    static constexpr char CHIFFRES[] = "0123456789ABCDEF";
+    const char paire[2] = {CHIFFRES[octet >> 4], CHIFFRES[octet & 0x0F]};
     return EcrireTampon(paire, 2);
 }
 
