@@ -20,8 +20,7 @@ inline constexpr CodeResultat CODES_RESULTAT[] = {
     {100003, "ERR_REPONSE", {"réponse inattendue de l'appareil", "unexpected answer from the device"}},
     {100004, "ERR_PAS_EN_PROGRAMMATION", {"l'appareil n'est pas en programmation", "the device is not in programming mode"}},
     {100007, "ERR_ADRESSE", {"adresse de bloc hors de la mémoire programme", "block address outside program memory"}},
-    {100009, "ERR_ETAT_OU_BLOC",
-     {"appareil pas prêt à écrire, ou bloc mal formé", "device not ready for writing, or malformed block"}},
+    {100009, "ERR_ETAT_OU_BLOC", {"appareil pas prêt à écrire, ou bloc mal formé", "device not ready for writing, or malformed block"}},
     {100020, "ERR_PORT_FERME", {"le port n'est pas ouvert", "the port is not open"}},
     {100024, "ERR_MODELE", {"l'appareil n'est pas un P07", "the device is not a P07"}},
     // The walk's: a record shorter than its byte count, or a table without its end-of-file.

@@ -33,10 +33,7 @@ constexpr PaireTexte VERSION_ASSISTANT{"Version de l'assistant : %d.%d.%d", "Wiz
 // What the step does, for the steps whose failures ask the user.
 const char* NomEtape(int etape, int langue)
 {
-    static constexpr struct {
-        int etape;
-        PaireTexte nom;
-    } NOMS[] = {
+    static constexpr struct { int etape; PaireTexte nom; } NOMS[] = {
         {ETAPE_CONNEXION, {"connexion", "connection"}},
         {ETAPE_VERIFICATION, {"vérification de l'appareil", "device checks"}},
         {ETAPE_PROGRAMMATION, {"transfert du programme", "program transfer"}},

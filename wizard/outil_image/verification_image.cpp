@@ -24,13 +24,13 @@ public:
 
     int EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) override {
         const unsigned octets = 2 * nbMots;
-        if (const int refus = ComP07::VerifierBloc(adresse, nbMots))
-            return Refuser(refus, adresse, octets,
+        if (ComP07::VerifierBloc(adresse, nbMots) != 0)
+            return Refuser(adresse, octets,
                            "the walk would send a block of " + std::to_string(nbMots) + " words at " +
                                Adresse(adresse) + ", which the bootloader refuses");
         for (unsigned i = 0; i < octets; ++i)
             if (Ecritures.Programme.count(adresse + i) != 0)
-                return Refuser(ERR_ETAT_OU_BLOC, adresse, octets,
+                return Refuser(adresse, octets,
                                "the walk would write " + Adresse(adresse + i) +
                                    " a second time: records out of order");
         for (unsigned i = 0; i < octets; ++i)
@@ -52,11 +52,11 @@ public:
 
 private:
     // Names the latest record with a byte in the refused block: the one out of order.
-    int Refuser(int resultat, unsigned debut, unsigned octets, const std::string& motif) {
+    int Refuser(unsigned debut, unsigned octets, const std::string& motif) {
         Faute = motif;
         for (auto it = Lignes.lower_bound(debut); it != Lignes.end() && it->first < debut + octets; ++it)
             LigneFaute = std::max(LigneFaute, it->second);
-        return resultat;
+        return ERR_ETAT_OU_BLOC;
     }
 
     EcrituresAttendues& Ecritures;
