@@ -377,12 +377,7 @@ int ComP07::PreparerEcriture() {
 int ComP07::EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) {
     if (!Connecte) return Resultat = ERR_NON_CONNECTE;
     if (Phase != PHASE_ECRITURE) return Resultat = ERR_ETAT_OU_BLOC;
-    if (adresse < ADRESSE_BLOC_MIN || adresse > ADRESSE_BLOC_MAX) return Resultat = ERR_ADRESSE;
-    // In this order; the size test first keeps the row test clear of overflow.
-    const unsigned debutRangee = adresse & ~(TAILLE_RANGEE - 1);
-    if (nbMots > MOTS_BLOC_MAX || (adresse & 1u) != 0 ||
-        adresse + 2 * nbMots > debutRangee + TAILLE_RANGEE)
-        return Resultat = ERR_ETAT_OU_BLOC;
+    if (const int refus = VerifierBloc(adresse, nbMots)) return Resultat = refus;
     if (nbMots > 0 && mots == nullptr) return Resultat = ERR_ETAT_OU_BLOC;
 
     const unsigned char a0 = static_cast<unsigned char>(adresse & 0xFF);
@@ -426,8 +421,8 @@ int ComP07::TerminerProgrammation() {
 }
 
 int ComP07::EnvoyerHex(unsigned char octet) {
-    char paire[3];
-    std::snprintf(paire, sizeof(paire), "%02X", static_cast<unsigned>(octet));
+    static constexpr char CHIFFRES[] = "0123456789ABCDEF";
+    const char paire[2] = {CHIFFRES[octet >> 4], CHIFFRES[octet & 0x0F]};
     return EcrireTampon(paire, 2);
 }
 

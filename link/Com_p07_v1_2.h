@@ -5,17 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "link/codes_resultat.h"
+#include "link/protocole.h"
 #include "ligne_serie.h"
-
-// Link result codes; codes below 100000 are system errors passed through.
-inline constexpr int ERR_NON_CONNECTE = 100001;          // needs an open bootloader connection
-inline constexpr int ERR_DELAI = 100002;                 // no byte in time, or Connecter's deadline passed
-inline constexpr int ERR_REPONSE = 100003;               // not the acknowledge, or not a hex digit
-inline constexpr int ERR_PAS_EN_PROGRAMMATION = 100004;  // PreparerEcriture outside phase 2
-inline constexpr int ERR_ADRESSE = 100007;               // block address outside the writable range
-inline constexpr int ERR_ETAT_OU_BLOC = 100009;          // not in phase 3, or malformed block
-inline constexpr int ERR_PORT_FERME = 100020;            // the port is not open
-inline constexpr int ERR_MODELE = 100024;                // the device is not a P07
 
 class ComP07 {
 public:
@@ -54,6 +46,14 @@ public:
     int EcrireVersion(int majeur, int mineur, int revision);
     int PreparerEcriture();
     int EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots);
+    // The block rules of EcrireBloc, in their order: 0, ERR_ADRESSE or ERR_ETAT_OU_BLOC.
+    static constexpr int VerifierBloc(unsigned adresse, unsigned nbMots) {
+        using namespace protocole;
+        if (adresse < ADRESSE_BLOC_MIN || adresse > ADRESSE_BLOC_MAX) return ERR_ADRESSE;
+        // The size test first keeps the row test clear of overflow.
+        const unsigned finRangee = (adresse & ~(TAILLE_RANGEE - 1)) + TAILLE_RANGEE;
+        return nbMots > MOTS_BLOC_MAX || adresse % 2 != 0 || adresse + 2 * nbMots > finRangee ? ERR_ETAT_OU_BLOC : 0;
+    }
     int TerminerProgrammation();
     int EnvoyerHex(unsigned char octet);
     int LireHex(unsigned* valeur, bool acquitter);

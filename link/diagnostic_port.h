@@ -23,7 +23,7 @@ struct DiagnosticPort {
 };
 
 // chemin: the device (CheminDuPort); resultat: a link result code, of which only the system
-// errors (below 100000) can name a cause; regles: where the package's device rule may be
+// errors (EstErreurSysteme) can name a cause; regles: where the package's device rule may be
 // installed, empty for the system's own places.
 DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat,
                                       const std::vector<std::string>& regles = {});

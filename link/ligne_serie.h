@@ -73,7 +73,7 @@ using PoigneeSerie = std::intptr_t;
 inline constexpr PoigneeSerie PORT_INVALIDE = -1;
 
 // Each call mirrors one platform call; a false result leaves the reason in DerniereErreur(),
-// a system error code that is non-zero and below 100000.
+// a system error code (EstErreurSysteme in link/codes_resultat.h).
 class LigneSerie {
 public:
     virtual ~LigneSerie() = default;

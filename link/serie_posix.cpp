@@ -18,6 +18,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "link/codes_resultat.h"
 #include "link/debit_libre_linux.h"
 
 namespace {
@@ -329,7 +330,7 @@ private:
     };
 
     bool Echec(int erreur) {
-        erreur_ = (erreur > 0 && erreur < 100000) ? erreur : EIO;
+        erreur_ = EstErreurSysteme(erreur) ? erreur : EIO;
         return false;
     }
 

@@ -501,6 +501,7 @@ void Appareil::EcrireBloc() {
         rejeter(std::string("block refused: frame") + NON_HEX);
         return;
     }
+    // Checked here again, not with ComP07's rules: a device does not trust what the PC sends.
     if (compte % 2 != 0 || compte > 2 * MOTS_BLOC_MAX) {
         rejeter(Format("block refused: byte count %u is odd or above %u", compte, 2 * MOTS_BLOC_MAX));
         return;

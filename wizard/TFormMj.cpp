@@ -130,6 +130,8 @@ TFormMj::TFormMj(ServicesFormMj services, QWidget* owner)
 
     TimerGestionSerie = new QTimer(this);
     TimerGestionSerie->setObjectName(QStringLiteral("TimerGestionSerie"));
+    // The transfer asks for 1 ms and 7 ms: a coarse timer may stretch them to the system's tick.
+    TimerGestionSerie->setTimerType(Qt::PreciseTimer);
     connect(TimerGestionSerie, &QTimer::timeout, this, &TFormMj::TimerGestionSerieTimer);
 
 #if QT_CONFIG(sessionmanager)

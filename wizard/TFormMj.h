@@ -229,6 +229,7 @@ private:
     ComP07 Com;
     EcrituresComP07 Ecritures{Com};
     ParcoursImage ParcoursEnregistrements{Ecritures, *this};
+    std::string AvancementAffiche;  // the per cent the progress label shows, as its digits
     QTimer* TimerGestionSerie = nullptr;  // owned by the window
     TConfPort* Ports = nullptr;
     OuvreurUrl Ouvreur;

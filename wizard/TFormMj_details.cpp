@@ -9,9 +9,6 @@
 
 namespace {
 
-// Below this a result is a system error code passed through by the link.
-constexpr int PREMIER_CODE_LIEN = 100000;
-
 constexpr PaireTexte ETAPE{"Étape : %d (%s)", "Step: %d (%s)"};
 constexpr PaireTexte ETAPE_SOUS_ETAPE{"Étape : %d (%s), sous-étape %u", "Step: %d (%s), sub-step %u"};
 constexpr PaireTexte ETAPE_SEULE{"Étape : %d", "Step: %d"};
@@ -36,16 +33,18 @@ constexpr PaireTexte VERSION_ASSISTANT{"Version de l'assistant : %d.%d.%d", "Wiz
 // What the step does, for the steps whose failures ask the user.
 const char* NomEtape(int etape, int langue)
 {
-    static constexpr PaireTexte NOMS[] = {
-        {"connexion", "connection"},
-        {"vérification de l'appareil", "device checks"},
-        {"transfert du programme", "program transfer"},
-        {"transfert du programme", "program transfer"},
-        {"octet de langue", "language byte"},
-        {"fin de la programmation", "end of programming"},
+    static constexpr struct { int etape; PaireTexte nom; } NOMS[] = {
+        {ETAPE_CONNEXION, {"connexion", "connection"}},
+        {ETAPE_VERIFICATION, {"vérification de l'appareil", "device checks"}},
+        {ETAPE_PROGRAMMATION, {"transfert du programme", "program transfer"}},
+        {ETAPE_ENVOI, {"transfert du programme", "program transfer"}},
+        {ETAPE_LANGUE_APPAREIL, {"octet de langue", "language byte"}},
+        {ETAPE_DECONNEXION, {"fin de la programmation", "end of programming"}},
     };
-    const int i = etape - ETAPE_CONNEXION;
-    return i >= 0 && i < int(sizeof NOMS / sizeof NOMS[0]) ? NOMS[i].En(langue) : nullptr;
+    for (const auto& n : NOMS)
+        if (n.etape == etape)
+            return n.nom.En(langue);
+    return nullptr;
 }
 
 struct NomOperation {
@@ -77,39 +76,17 @@ constexpr NomOperation OPERATIONS[] = {
      {"fin de la programmation", "ending programming"}},
 };
 
-struct SensCode {
-    int code;
-    const char* nom;
-    PaireTexte sens;
-};
-
-constexpr SensCode CODES_LIEN[] = {
-    {ERR_NON_CONNECTE, "ERR_NON_CONNECTE", {"pas de connexion ouverte avec l'appareil", "no open connection with the device"}},
-    {ERR_DELAI, "ERR_DELAI", {"l'appareil n'a pas répondu à temps", "the device did not answer in time"}},
-    {ERR_REPONSE, "ERR_REPONSE", {"réponse inattendue de l'appareil", "unexpected answer from the device"}},
-    {ERR_PAS_EN_PROGRAMMATION, "ERR_PAS_EN_PROGRAMMATION",
-     {"l'appareil n'est pas en programmation", "the device is not in programming mode"}},
-    {ERR_ADRESSE, "ERR_ADRESSE", {"adresse de bloc hors de la mémoire programme", "block address outside program memory"}},
-    {ERR_ETAT_OU_BLOC, "ERR_ETAT_OU_BLOC",
-     {"appareil pas prêt à écrire, ou bloc mal formé", "device not ready for writing, or malformed block"}},
-    {ERR_PORT_FERME, "ERR_PORT_FERME", {"le port n'est pas ouvert", "the port is not open"}},
-    {ERR_MODELE, "ERR_MODELE", {"l'appareil n'est pas un P07", "the device is not a P07"}},
-    {ERR_IMAGE_INVALIDE, "ERR_IMAGE_INVALIDE",
-     {"enregistrement illisible dans l'image du programme", "unreadable record in the firmware image"}},
-};
-
 QString LigneResultat(int resultat, int langue)
 {
     if (resultat == 0)
         return Formater(RESULTAT.En(langue), resultat, REUSSITE.En(langue));
-    if (resultat > 0 && resultat < PREMIER_CODE_LIEN) {
+    if (EstErreurSysteme(resultat)) {
         const std::string texte = TexteErreurSysteme(resultat, langue);
         if (!texte.empty())
             return Formater(RESULTAT_SYSTEME.En(langue), resultat, texte.c_str());
     }
-    for (const SensCode& s : CODES_LIEN)
-        if (s.code == resultat)
-            return Formater(RESULTAT_LIEN.En(langue), resultat, s.nom, s.sens.En(langue));
+    if (const CodeResultat* c = DecrireCode(resultat))
+        return Formater(RESULTAT_LIEN.En(langue), resultat, c->nom, c->sens.En(langue));
     return Formater(RESULTAT.En(langue), resultat, CODE_INCONNU.En(langue));
 }
 

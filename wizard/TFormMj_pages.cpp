@@ -330,7 +330,8 @@ void TFormMj::Page8()
     c.LabelTitreEtape->setText(Texte(P8_TITRE));
     // An empty image would leave the maximum at 0: no division by it.
     const double avancement = barre->maximum() > 0 ? double(barre->value()) / barre->maximum() * 100.0 : 0.0;
-    c.LabelBarreProgression->setText(TexteAvancement(avancement));
+    AvancementAffiche.clear();
+    AfficherAvancement(avancement);
     c.LabelLigne5->setText(Texte(P8_LIGNE5));
     c.LabelLigne5->show();
     barre->show();

@@ -1,4 +1,7 @@
 // TFormMj: what the walk over the firmware image changes on the window during steps 8 and 9.
+#include <charconv>
+#include <string>
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
@@ -27,9 +30,14 @@ void TFormMj::PositionnerProgression(int position)
     Controles->ProgressBarProgrammation->setValue(position);
 }
 
+// The label shows tenths of a per cent: most records leave it, and its text, as they were.
 void TFormMj::AfficherAvancement(double pourcentage)
 {
-    Controles->LabelBarreProgression->setText(TexteAvancement(pourcentage));
+    char c[32];
+    const std::string affiche(c, std::to_chars(c, c + sizeof c, pourcentage, std::chars_format::fixed, 1).ptr);
+    if (affiche != AvancementAffiche)
+        Controles->LabelBarreProgression->setText(TexteAvancement(pourcentage));
+    AvancementAffiche = affiche;
 }
 
 void TFormMj::PosterEtapeSuivante()

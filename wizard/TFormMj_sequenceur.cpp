@@ -61,11 +61,8 @@ void TFormMj::TimerGestionSerieTimer()
         EtapeVerification();
         break;
     case ETAPE_PROGRAMMATION:
-        if (const int resultat = ParcoursEnregistrements.LireEnregistrementSuivant())
-            EchecTransmission(OperationParcours(resultat), resultat);
-        break;
     case ETAPE_ENVOI:
-        if (const int resultat = ParcoursEnregistrements.EnvoyerOctets())
+        if (const int resultat = ParcoursEnregistrements.Avancer(Step))
             EchecTransmission(OperationParcours(resultat), resultat);
         break;
     case ETAPE_LANGUE_APPAREIL:

@@ -6,13 +6,10 @@
 #include <array>
 #include <vector>
 
+#include "link/codes_resultat.h"
 #include "link/protocole.h"
 #include "wizard/etapes.h"
 #include "wizard/image_firmware.h"
-
-// A record the walk cannot decode (shorter than its byte count), or a table that runs out
-// before its end-of-file record. Outside the link's codes.
-inline constexpr int ERR_IMAGE_INVALIDE = 100101;
 
 // Half-open address range [Debut, Fin) of the image's 32-bit address space.
 struct FenetreAdresses {
@@ -72,6 +69,8 @@ public:
     // code; after a failure they do nothing and keep returning it.
     int LireEnregistrementSuivant();
     int EnvoyerOctets();
+    // The tick of the step the walk left the window at: either of the two above.
+    int Avancer(int etape) { return etape == ETAPE_PROGRAMMATION ? LireEnregistrementSuivant() : EnvoyerOctets(); }
 
     int NombreEnregistrements() const { return static_cast<int>(TableEnregistrements.size()); }
     int IndexCourant() const { return IndexEnregistrement; }

@@ -51,14 +51,12 @@ public:
         Avancements.push_back(texte);
     }
     void PosterEtapeSuivante() override { ++Postes; }
-    int Etape = 8, ChangementsEtape = 0, SousEtape = -1, Position = 0, Postes = 0;
+    int Etape = ETAPE_PROGRAMMATION, ChangementsEtape = 0, SousEtape = -1, Position = 0, Postes = 0;
     std::vector<int> Intervalles;
     std::vector<std::string> Avancements;
 };
 
-inline int Tic(ParcoursImage& parcours, const FenetreEnregistree& fenetre) {
-    return fenetre.Etape == 8 ? parcours.LireEnregistrementSuivant() : parcours.EnvoyerOctets();
-}
+inline int Tic(ParcoursImage& parcours, const FenetreEnregistree& fenetre) { return parcours.Avancer(fenetre.Etape); }
 
 // Ticks until the end-of-file notice is posted or a tick fails; returns the number of ticks.
 inline int Derouler(ParcoursImage& parcours, const FenetreEnregistree& fenetre) {

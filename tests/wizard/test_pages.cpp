@@ -1,6 +1,11 @@
 // The wizard's pages and the moves between them, through the buttons and the window's operations.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QApplication>
@@ -585,3 +590,38 @@ TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
 }
 
 }  // namespace
+
+// Every text pair {"...", "..."} of the wizard, the About box and the result codes, from their sources, takes the
+// same printf arguments in both languages; one taking only names may give fewer in one, as some of the device's do.
+TEST(TextesAssistant, LesDeuxLanguesPrennentLesMemesArguments)
+{
+    const std::regex JETON(  // a literal, a comment, a character or a punctuation mark
+        R"re(("(?:[^"\\]|\\.)*")|//[^\n]*|'(?:\\.|[^'\\])'|([{},();]))re");
+    const std::regex CONVERSION(R"(%[-+ #0]*(\*?)[0-9]*\.?(\*?)[0-9]*(hh|h|ll|l|L|z|j|t)?([a-zA-Z%]))");
+    const auto conversions = [&](const std::string& format) {
+        std::string suite;
+        for (std::sregex_iterator it(format.begin(), format.end(), CONVERSION), fin; it != fin; ++it)
+            suite += it->str(4) == "%" ? "" : it->str(1) + it->str(2) + it->str(3) + it->str(4) + ' ';
+        return suite;
+    };
+    std::set<std::string> lus;
+    for (const char* dossier : {"wizard", "about", "link"})
+        for (const auto& entree : std::filesystem::directory_iterator(std::filesystem::path(DOSSIER_SOURCES) / dossier)) {
+            std::ifstream fichier(entree.is_regular_file() ? entree.path() : "");
+            const std::string s{std::istreambuf_iterator<char>(fichier), std::istreambuf_iterator<char>()};
+            std::vector<std::string> j;  // literals as '"' and their text, adjacent ones joined; marks
+            for (std::sregex_iterator it(s.begin(), s.end(), JETON), fin; s.find("PaireTexte") != s.npos && it != fin; ++it) {
+                const std::string t = it->length(1) ? '"' + it->str(1).substr(1, it->length(1) - 2) : it->str(2);
+                if (t[0] == '"' && !j.empty() && j.back()[0] == '"') j.back() += t.substr(1);
+                else if (!t.empty()) j.push_back(t);
+            }
+            for (std::size_t k = 0; k + 4 < j.size(); ++k)
+                if (j[k] == "{" && j[k + 1][0] == '"' && j[k + 2] == "," && j[k + 3][0] == '"' && j[k + 4] == "}") {
+                    lus.insert(entree.path().filename().string());
+                    const std::string fr = conversions(j[k + 1]), en = conversions(j[k + 3]);
+                    EXPECT_TRUE(fr == en || std::regex_match(fr + en, std::regex("(s )*"))) << j[k + 1] << " / " << j[k + 3];
+                }
+        }
+    for (const char* nom : {"TFormMj_pages.cpp", "BoiteAPropos.cpp", "codes_resultat.h"})
+        EXPECT_EQ(lus.count(nom), 1u) << nom;
+}

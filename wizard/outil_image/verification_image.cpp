@@ -24,9 +24,7 @@ public:
 
     int EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) override {
         const unsigned octets = 2 * nbMots;
-        const unsigned finRangee = (adresse & ~(protocole::TAILLE_RANGEE - 1)) + protocole::TAILLE_RANGEE;
-        if (adresse < protocole::ADRESSE_BLOC_MIN || adresse > protocole::ADRESSE_BLOC_MAX ||
-            adresse % 2 != 0 || nbMots > protocole::MOTS_BLOC_MAX || adresse + octets > finRangee)
+        if (ComP07::VerifierBloc(adresse, nbMots) != 0)
             return Refuser(adresse, octets,
                            "the walk would send a block of " + std::to_string(nbMots) + " words at " +
                                Adresse(adresse) + ", which the bootloader refuses");
@@ -73,7 +71,7 @@ public:
     void PositionnerProgression(int) override {}
     void AfficherAvancement(double) override {}
     void PosterEtapeSuivante() override { Fini = true; }
-    int Etape = 8;
+    int Etape = ETAPE_PROGRAMMATION;
     bool Fini = false;
 };
 
@@ -118,8 +116,7 @@ bool VerifierImage(const std::vector<EnregistrementHex>& enregistrements, Ecritu
     parcours.PreparerTransfert();
     // Each tick takes a byte or a record: the walk cannot need more.
     for (std::size_t tics = 0; !fenetre.Fini && tics <= octets.size() + 2 * textes.size(); ++tics) {
-        const int resultat = fenetre.Etape == 8 ? parcours.LireEnregistrementSuivant() : parcours.EnvoyerOctets();
-        if (resultat != 0) break;
+        if (parcours.Avancer(fenetre.Etape) != 0) break;
     }
     const std::size_t index = static_cast<std::size_t>(std::max(parcours.IndexCourant() - 1, 0));
     const std::size_t ligneCourante = enregistrements[std::min(index, enregistrements.size() - 1)].Ligne;
