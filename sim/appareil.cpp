@@ -97,7 +97,7 @@ void Appareil::Servir(LigneAppareil& ligne) {
 void Appareil::MettreSousTension() {
     std::lock_guard<std::mutex> verrou(verrou_);
     connecte_ = false;
-    phase_ = 0;
+    phase_ = Phase::Aucune;
     vitesse_ = VITESSE_INITIALE;
     finReception_ = {};
     occupeJusqua_ = {};
@@ -216,21 +216,26 @@ bool Appareil::EnvoyerHex(unsigned char valeur, bool nonHex) {
     return true;
 }
 
-Appareil::Saisie Appareil::LireParametre(unsigned char& valeur, const char* commande) {
-    unsigned char car[2] = {0, 0};
-    for (unsigned char& c : car) {
-        const Reception r = Recevoir(c, DELAI_CARACTERE_APPAREIL_MS);
-        if (r == Reception::Fermee || r == Reception::Brouille) return Saisie::Abandon;
-        if (r == Reception::Delai) {
-            Signaler(std::string(commande) + ": frame cut short, exchange dropped");
-            return Saisie::Abandon;
+// Each value comes as two hex digits; one that does not is left as it was and clears valides.
+// False when the exchange is dropped.
+bool Appareil::LireParametres(unsigned char* valeurs, std::size_t nombre, const char* commande,
+                              bool& valides) {
+    for (std::size_t i = 0; i < nombre; ++i) {
+        unsigned char car[2] = {0, 0};
+        for (unsigned char& c : car) {
+            const Reception r = Recevoir(c, DELAI_CARACTERE_APPAREIL_MS);
+            if (r == Reception::Fermee || r == Reception::Brouille) return false;
+            if (r == Reception::Delai) {
+                Signaler(std::string(commande) + ": frame cut short, exchange dropped");
+                return false;
+            }
         }
+        const int fort = ValeurChiffre(car[0]);
+        const int faible = ValeurChiffre(car[1]);
+        if (fort < 0 || faible < 0) valides = false;
+        else valeurs[i] = static_cast<unsigned char>(fort * 16 + faible);
     }
-    const int fort = ValeurChiffre(car[0]);
-    const int faible = ValeurChiffre(car[1]);
-    if (fort < 0 || faible < 0) return Saisie::Invalide;
-    valeur = static_cast<unsigned char>(fort * 16 + faible);
-    return Saisie::Ok;
+    return true;
 }
 
 // A byte nobody asked for, once, after the answer to the chosen command.
@@ -268,26 +273,32 @@ void Appareil::Signaler(const std::string& anomalie) {
 
 // ---- commands ----
 
-// Called once for each coming of a command, once its address is known.
-bool Appareil::Fautive(unsigned char commande, long adresse) {
+// Called once for each coming of a command, once its address is known. A cut that loses the
+// command leaves its fault for a later coming.
+Appareil::Decision Appareil::Decider(unsigned char commande, long adresse) {
     const FautesAppareil& f = options_.fautes;
-    if (f.commandeFautive == 0 || commande != f.commandeFautive) return false;
-    if (f.adresseFautive >= 0 && adresse != f.adresseFautive) return false;
-    if (++venuesFautive_ < f.fauteDepuis) return false;
-    if (f.fautesMax > 0 && fautesFaites_ >= f.fautesMax) return false;
-    ++fautesFaites_;
-    return true;
+    Decision d;
+    if (!coupe_ && commande == f.commandeCoupure &&
+        (f.adresseCoupure < 0 || adresse == f.adresseCoupure) && ++venuesCoupure_ == f.coupureA) {
+        if (!f.coupureApresPrise) return {Sort::Coupure, false};
+        d.coupureApres = true;
+    }
+    if (commande == f.commandeFautive && (f.adresseFautive < 0 || adresse == f.adresseFautive) &&
+        ++venuesFautive_ >= f.fauteDepuis && (f.fautesMax <= 0 || fautesFaites_ < f.fautesMax)) {
+        ++fautesFaites_;
+        d.sort = f.fauteMuette ? Sort::Silence : Sort::Faute;
+    }
+    return d;
 }
 
-void Appareil::RepondreFaute() {
-    if (!options_.fautes.fauteMuette) Repondre(options_.fautes.octetFautif);
-}
-
-bool Appareil::Coupure(unsigned char commande, long adresse) {
-    const FautesAppareil& f = options_.fautes;
-    if (coupe_ || f.commandeCoupure == 0 || commande != f.commandeCoupure) return false;
-    if (f.adresseCoupure >= 0 && adresse != f.adresseCoupure) return false;
-    return ++venuesCoupure_ == f.coupureA;
+// Plays what the fault options make of this coming of the command; true when the device
+// carries it out. A cut after the answer comes at the end of Traiter.
+bool Appareil::Prendre(unsigned char commande, long adresse) {
+    const Decision d = Decider(commande, adresse);
+    coupureApres_ = d.coupureApres;
+    if (d.sort == Sort::Coupure) Couper();
+    if (d.sort == Sort::Faute) Repondre(options_.fautes.octetFautif);
+    return d.sort == Sort::Executer;
 }
 
 // The power goes: the line drops, and Servir returns once the device reads it closed.
@@ -318,31 +329,24 @@ void Appareil::Traiter(unsigned char octet) {
     // their faults and cuts there.
     const bool parametres = octet == CMD_LIRE_EEPROM || octet == CMD_ECRIRE_EEPROM ||
                             octet == CMD_VITESSE || octet == CMD_ECRIRE_BLOC;
-    const bool coupure = !parametres && Coupure(octet);
-    if (coupure && !options_.fautes.coupureApresPrise) {
-        Couper();
-        return;
+    coupureApres_ = false;
+    if (parametres || Prendre(octet)) {
+        switch (octet) {
+        case CMD_CONNEXION: Connexion(); break;
+        case CMD_PROGRAMMATION: EntrerProgrammation(); break;
+        case CMD_LIRE_MODELE: LireModele(); break;
+        case CMD_LIRE_VARIANTE: LireVariante(); break;
+        case CMD_LIRE_EEPROM: LireEeprom(); break;
+        case CMD_ECRIRE_EEPROM: EcrireEeprom(); break;
+        case CMD_PREPARER: PreparerEcriture(); break;
+        case CMD_TERMINER: TerminerProgrammation(); break;
+        case CMD_VITESSE: ChangerVitesse(); break;
+        case CMD_ECRIRE_BLOC: EcrireBloc(); break;
+        case CMD_AU_REVOIR: AuRevoir(); break;
+        default: break;
+        }
     }
-    if (!parametres && Fautive(octet)) {
-        RepondreFaute();
-        if (coupure) Couper();
-        return;
-    }
-    switch (octet) {
-    case CMD_CONNEXION: Connexion(); break;
-    case CMD_PROGRAMMATION: EntrerProgrammation(); break;
-    case CMD_LIRE_MODELE: LireModele(); break;
-    case CMD_LIRE_VARIANTE: LireVariante(); break;
-    case CMD_LIRE_EEPROM: LireEeprom(); break;
-    case CMD_ECRIRE_EEPROM: EcrireEeprom(); break;
-    case CMD_PREPARER: PreparerEcriture(); break;
-    case CMD_TERMINER: TerminerProgrammation(); break;
-    case CMD_VITESSE: ChangerVitesse(); break;
-    case CMD_ECRIRE_BLOC: EcrireBloc(); break;
-    case CMD_AU_REVOIR: AuRevoir(); break;
-    default: break;
-    }
-    if (coupure) Couper();
+    if (coupureApres_) Couper();
 }
 
 void Appareil::Connexion() {
@@ -353,7 +357,7 @@ void Appareil::Connexion() {
     if (!connecte_) {
         std::lock_guard<std::mutex> verrou(verrou_);
         connecte_ = true;
-        phase_ = 0;
+        phase_ = Phase::Aucune;
     }
     Repondre(REP_CONNECTE);
 }
@@ -372,42 +376,25 @@ void Appareil::LireVariante() {
 }
 
 void Appareil::LireEeprom() {
-    unsigned char fort = 0, faible = 0;
-    const Saisie s1 = LireParametre(fort, "EEPROM read");
-    if (s1 == Saisie::Abandon) return;
-    const Saisie s2 = LireParametre(faible, "EEPROM read");
-    if (s2 == Saisie::Abandon) return;
-    const unsigned adresse = fort * 256u + faible;
-    const bool coupure = Coupure(CMD_LIRE_EEPROM, adresse);
-    if (coupure && !options_.fautes.coupureApresPrise) return Couper();
-    if (Fautive(CMD_LIRE_EEPROM, adresse)) {
-        RepondreFaute();
-    } else if (s1 != Saisie::Ok || s2 != Saisie::Ok) {
+    unsigned char octets[2] = {0, 0};
+    bool valide = true;
+    if (!LireParametres(octets, 2, "EEPROM read", valide)) return;
+    const unsigned adresse = octets[0] * 256u + octets[1];
+    if (!Prendre(CMD_LIRE_EEPROM, adresse)) return;
+    if (!valide)
         Signaler(std::string("EEPROM read") + NON_HEX + "; not answered");
-    } else if (adresse >= TAILLE_EEPROM) {
+    else if (adresse >= TAILLE_EEPROM)
         Signaler(Format("EEPROM read at %u, beyond the EEPROM; not answered", adresse));
-    } else {
+    else
         EnvoyerHex(eeprom_[adresse], NonHex(CMD_LIRE_EEPROM, adresse));
-    }
-    if (coupure) Couper();
 }
 
 void Appareil::EcrireEeprom() {
-    unsigned char fort = 0, faible = 0, valeur = 0;
+    unsigned char octets[3] = {0, 0, 0};  // address, then the value
     bool valide = true;
-    for (unsigned char* p : {&fort, &faible, &valeur}) {
-        const Saisie s = LireParametre(*p, "EEPROM write");
-        if (s == Saisie::Abandon) return;
-        if (s == Saisie::Invalide) valide = false;
-    }
-    const unsigned adresse = fort * 256u + faible;
-    const bool coupure = Coupure(CMD_ECRIRE_EEPROM, adresse);
-    if (coupure && !options_.fautes.coupureApresPrise) return Couper();
-    if (Fautive(CMD_ECRIRE_EEPROM, adresse)) {
-        RepondreFaute();
-        if (coupure) Couper();
-        return;
-    }
+    if (!LireParametres(octets, 3, "EEPROM write", valide)) return;
+    const unsigned adresse = octets[0] * 256u + octets[1];
+    if (!Prendre(CMD_ECRIRE_EEPROM, adresse)) return;
     if (!valide) {
         Signaler(std::string("EEPROM write") + NON_HEX + "; refused");
         Repondre(REP_REJET);
@@ -420,24 +407,23 @@ void Appareil::EcrireEeprom() {
     }
     {
         std::lock_guard<std::mutex> verrou(verrou_);
-        eeprom_[adresse] = valeur;
+        eeprom_[adresse] = octets[2];
     }
     Repondre(ACQUIT);
     Occuper(DUREE_ECRITURE_CELLULE_MS, "writing an EEPROM cell");
-    if (coupure) Couper();
 }
 
 void Appareil::EntrerProgrammation() {
     {
         std::lock_guard<std::mutex> verrou(verrou_);
-        phase_ = 2;
+        phase_ = Phase::Programmation;
     }
     Repondre(ACQUIT);
 }
 
 // Erases the application area, so that a later block never lands on stale flash.
 void Appareil::PreparerEcriture() {
-    if (phase_ != 2) {
+    if (phase_ != Phase::Programmation) {
         Signaler(Format("prepare command refused: programming not entered (phase %u)",
                         static_cast<unsigned>(phase_)));
         Repondre(REP_REJET);
@@ -446,7 +432,7 @@ void Appareil::PreparerEcriture() {
     {
         std::lock_guard<std::mutex> verrou(verrou_);
         std::fill(programme_.begin() + ADRESSE_BLOC_MIN, programme_.end(), 0xFF);
-        phase_ = 3;
+        phase_ = Phase::Ecriture;
         termine_ = false;
     }
     Repondre(ACQUIT);
@@ -455,44 +441,29 @@ void Appareil::PreparerEcriture() {
 
 void Appareil::EcrireBloc() {
     unsigned char compte = 0;
-    const Saisie sc = LireParametre(compte, "block write");
-    if (sc == Saisie::Abandon) return;
-    if (sc == Saisie::Invalide) {
+    bool valide = true;
+    if (!LireParametres(&compte, 1, "block write", valide)) return;
+    if (!valide) {
         // Without a count the rest of the frame cannot be followed.
         Signaler(std::string("block refused: count") + NON_HEX);
         Repondre(REP_REJET);
         return;
     }
-    bool valide = true;
+    // The address, least significant byte first, then the data; even bytes keyed with K0, odd
+    // ones with K1.
+    std::vector<std::uint8_t> trame(4 + compte);
+    if (!LireParametres(trame.data(), trame.size(), "block write", valide)) return;
     unsigned adresse = 0;
-    for (unsigned i = 0; i < 4; ++i) {
-        unsigned char octet = 0;
-        const Saisie s = LireParametre(octet, "block write");
-        if (s == Saisie::Abandon) return;
-        if (s == Saisie::Invalide) valide = false;
-        adresse |= static_cast<unsigned>(octet ^ (i % 2 == 0 ? CLE_K0 : CLE_K1)) << (8 * i);
+    for (std::size_t i = 0; i < trame.size(); ++i) {
+        trame[i] ^= i % 2 == 0 ? CLE_K0 : CLE_K1;
+        if (i < 4) adresse |= static_cast<unsigned>(trame[i]) << (8 * i);
     }
-    std::vector<std::uint8_t> donnees(compte);
-    for (unsigned i = 0; i < compte; ++i) {
-        unsigned char octet = 0;
-        const Saisie s = LireParametre(octet, "block write");
-        if (s == Saisie::Abandon) return;
-        if (s == Saisie::Invalide) valide = false;
-        donnees[i] = static_cast<std::uint8_t>(octet ^ (i % 2 == 0 ? CLE_K0 : CLE_K1));
-    }
-
-    const bool coupure = Coupure(CMD_ECRIRE_BLOC, adresse);
-    if (coupure && !options_.fautes.coupureApresPrise) return Couper();
-    if (Fautive(CMD_ECRIRE_BLOC, adresse)) {
-        RepondreFaute();
-        if (coupure) Couper();
-        return;
-    }
+    if (!Prendre(CMD_ECRIRE_BLOC, adresse)) return;
     auto rejeter = [this](const std::string& raison) {
         Signaler(raison);
         Repondre(REP_REJET);
     };
-    if (phase_ != 3) {
+    if (phase_ != Phase::Ecriture) {
         rejeter(Format("block refused: not prepared for writing (phase %u)",
                        static_cast<unsigned>(phase_)));
         return;
@@ -526,7 +497,7 @@ void Appareil::EcrireBloc() {
         std::lock_guard<std::mutex> verrou(verrou_);
         for (unsigned i = 0; i < compte; ++i) {
             dejaEcrit = dejaEcrit || programme_[adresse + i] != 0xFF;
-            programme_[adresse + i] = donnees[i];
+            programme_[adresse + i] = trame[4 + i];
         }
         ++blocs_;
     }
@@ -536,32 +507,23 @@ void Appareil::EcrireBloc() {
     if (!options_.rapide) Attendre(options_.dureeEcritureRangeeMs);
     Repondre(ACQUIT);
     const int raccrocher = options_.fautes.raccrocherApresBlocs;
-    if (coupure) Couper();
-    else if (raccrocher > 0 && blocs_ == raccrocher) ligne_->Raccrocher();
+    if (!coupureApres_ && raccrocher > 0 && blocs_ == raccrocher) ligne_->Raccrocher();
 }
 
 // Both replies go at the old rate, and only then does the device switch.
 void Appareil::ChangerVitesse() {
-    unsigned char fort = 0, faible = 0;
-    const Saisie s1 = LireParametre(fort, "rate change");
-    if (s1 == Saisie::Abandon) return;
-    const Saisie s2 = LireParametre(faible, "rate change");
-    if (s2 == Saisie::Abandon) return;
-    const bool coupure = Coupure(CMD_VITESSE);
-    if (coupure && !options_.fautes.coupureApresPrise) return Couper();
-    if (Fautive(CMD_VITESSE)) {
-        RepondreFaute();
-        if (coupure) Couper();
-        return;
-    }
-    if (s1 != Saisie::Ok || s2 != Saisie::Ok) {
+    unsigned char code[2] = {0, 0};
+    bool valide = true;
+    if (!LireParametres(code, 2, "rate change", valide)) return;
+    if (!Prendre(CMD_VITESSE)) return;
+    if (!valide) {
         Signaler(std::string("rate change") + NON_HEX + "; refused");
         Repondre(REP_REJET);
         return;
     }
-    const int bauds = VitessePourCode(static_cast<std::uint16_t>(fort * 256u + faible));
+    const int bauds = VitessePourCode(static_cast<std::uint16_t>(code[0] * 256u + code[1]));
     if (bauds == 0) {
-        Signaler(Format("rate change refused: unknown rate code 0x%02X%02X", fort, faible));
+        Signaler(Format("rate change refused: unknown rate code 0x%02X%02X", code[0], code[1]));
         Repondre(REP_REJET);
         return;
     }
@@ -575,13 +537,12 @@ void Appareil::ChangerVitesse() {
         std::lock_guard<std::mutex> verrou(verrou_);
         vitesse_ = bauds;
     }
-    if (coupure) Couper();
 }
 
 // Here and in the farewell the state changes just before the last reply goes out, so that
 // whoever sees the reply also sees the new state.
 void Appareil::TerminerProgrammation() {
-    if (phase_ != 3) {
+    if (phase_ != Phase::Ecriture) {
         Signaler(Format("end of programming refused: not prepared for writing (phase %u)",
                         static_cast<unsigned>(phase_)));
         Repondre(REP_REJET);
@@ -591,7 +552,7 @@ void Appareil::TerminerProgrammation() {
     {
         std::lock_guard<std::mutex> verrou(verrou_);
         connecte_ = false;
-        phase_ = 0;
+        phase_ = Phase::Aucune;
         termine_ = true;
     }
     Emettre(ACQUIT);
@@ -606,7 +567,7 @@ void Appareil::AuRevoir() {
     {
         std::lock_guard<std::mutex> verrou(verrou_);
         connecte_ = false;
-        phase_ = 0;
+        phase_ = Phase::Aucune;
     }
     Emettre(ACQUIT);
 }

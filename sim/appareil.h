@@ -34,10 +34,20 @@ public:
 
 private:
     enum class Reception { Octet, Delai, Fermee, Brouille };
-    enum class Saisie { Ok, Invalide, Abandon };
+    // Numbered as ComP07 numbers its phases: connected, programming, prepared for blocks.
+    enum class Phase { Aucune = 0, Programmation = 2, Ecriture = 3 };
+    // What the fault options make of one coming of a command: carried out and answered,
+    // answered with the fault byte, left unanswered, or lost in a power cut; the power may
+    // also go once it is answered.
+    enum class Sort { Executer, Faute, Silence, Coupure };
+    struct Decision {
+        Sort sort = Sort::Executer;
+        bool coupureApres = false;
+    };
 
     Reception Recevoir(unsigned char& octet, int delaiMs);
-    Saisie LireParametre(unsigned char& valeur, const char* commande);
+    bool LireParametres(unsigned char* valeurs, std::size_t nombre, const char* commande,
+                        bool& valides);
     void Repondre(unsigned char octet);
     void Recu();
     void Cadencer();
@@ -65,9 +75,8 @@ private:
     void Parasiter();
     void Attendre(int ms);
     void MettreSousTension();
-    bool Fautive(unsigned char commande, long adresse = -1);
-    void RepondreFaute();
-    bool Coupure(unsigned char commande, long adresse = -1);
+    Decision Decider(unsigned char commande, long adresse);
+    bool Prendre(unsigned char commande, long adresse = -1);
     void Couper();
     bool NonHex(unsigned char commande, unsigned adresse = 0) const;
 
@@ -80,6 +89,7 @@ private:
     int venuesFautive_ = 0, fautesFaites_ = 0;
     int venuesCoupure_ = 0;
     bool coupe_ = false;
+    bool coupureApres_ = false;  // for the command under way
     LigneAppareil::Horloge::time_point finReception_{};  // when the last byte received ended on the wire
     LigneAppareil::Horloge::time_point occupeJusqua_{};  // busy erasing or writing until then
     const char* travail_ = "";                               // what keeps it busy
@@ -93,7 +103,7 @@ private:
     std::vector<std::string> anomalies_;
     int blocs_ = 0;
     bool connecte_ = false;
-    int phase_ = 0;  // 0 connected, 2 programming, 3 ready for blocks
+    Phase phase_ = Phase::Aucune;
     bool termine_ = false;
     int vitesse_;
 };

@@ -1,15 +1,14 @@
 #include "sim/arguments.h"
 
-namespace {
+#include <algorithm>
+#include <iterator>
 
-const char* const OPTIONS_A_VALEUR[] = {
-    "--modele", "--variante", "--serie", "--version", "--langue", "--silencieux-depuis",
-    "--faute", "--raccrocher-apres", "--ecriture-rangee-ms", "--trace", "--hex-programme",
-    "--hex-eeprom", "--couper", "--releve", "--debrancher-apres-blocs", "--absence-ms"};
+namespace {
 
 // Decimal digits, or "0x" then hexadecimal digits; nothing else (no blank, sign or second
 // prefix), so that "010" stays ten.
-bool LireNombre(const std::string& texte, unsigned long maximum, unsigned long& valeur) {
+template <typename T>
+bool LireNombre(const std::string& texte, unsigned long maximum, T& valeur) {
     unsigned long base = 10;
     std::size_t i = 0;
     if (texte.size() > 2 && texte[0] == '0' && (texte[1] == 'x' || texte[1] == 'X')) {
@@ -27,7 +26,7 @@ bool LireNombre(const std::string& texte, unsigned long maximum, unsigned long& 
         if (chiffre >= base || v > (maximum - chiffre) / base) return false;
         v = v * base + chiffre;
     }
-    valeur = v;
+    valeur = static_cast<T>(v);
     return true;
 }
 
@@ -74,110 +73,98 @@ bool LireCoupure(const std::string& texte, FautesAppareil& fautes) {
     return true;
 }
 
+using Valeur = const std::string&;
+using Options = OptionsSimulateur;
+
+struct Declaration {
+    const char* nom;
+    const char* valeur;  // as the help names it; nullptr for an option without a value
+    const char* aide;    // '\n' before each further line
+    bool (*appliquer)(Valeur valeur, Options& o);  // false on a bad value
+};
+
+const Declaration OPTIONS[] = {
+    {"--modele", "XXX", "model code, 3 characters (P07)",
+     [](Valeur v, Options& o) { o.identite.modele = v; return v.size() == 3; }},
+    {"--variante", "N", "variant byte (1)",
+     [](Valeur v, Options& o) { return LireNombre(v, 255, o.identite.variante); }},
+    {"--serie", "N", "serial number (123456789)",
+     [](Valeur v, Options& o) { return LireNombre(v, 0xFFFFFFFFul, o.identite.numeroSerie); }},
+    {"--version", "A.B.C", "firmware version in EEPROM (3.7.0)",
+     [](Valeur v, Options& o) { return LireVersion(v, o.identite); }},
+    {"--langue", "N", "language byte, 0 French, 1 English (255)",
+     [](Valeur v, Options& o) { return LireNombre(v, 255, o.identite.langue); }},
+    {"--refuser", nullptr, "refuse the connection",
+     [](Valeur, Options& o) { o.fautes.refuserConnexion = true; return true; }},
+    {"--silencieux-depuis", "N", "answer nothing from the Nth command on",
+     [](Valeur v, Options& o) { return LireNombre(v, 1000000, o.fautes.silencieuxDepuis); }},
+    {"--faute", "CMD=OCTET", "answer command CMD with OCTET instead",
+     [](Valeur v, Options& o) { return LireFaute(v, o.fautes); }},
+    {"--raccrocher-apres", "N", "hang up after N block writes",
+     [](Valeur v, Options& o) { return LireNombre(v, 1000000, o.fautes.raccrocherApresBlocs); }},
+    {"--couper", "CMD[@ADR|#N]",
+     "power cut once after taking CMD (at that address, or the\nNth time); memories kept",
+     [](Valeur v, Options& o) { return LireCoupure(v, o.fautes); }},
+    {"--couper-avant", nullptr, "the cut loses the command instead",
+     [](Valeur, Options& o) { o.fautes.coupureApresPrise = false; return true; }},
+    {"--rapide", nullptr, "answer at once, without wire time",
+     [](Valeur, Options& o) { o.rapide = true; return true; }},
+    {"--ecriture-rangee-ms", "N", "flash row write time before a block's ack (2)",
+     [](Valeur v, Options& o) { return LireNombre(v, 60000, o.dureeEcritureRangeeMs); }},
+    {"--trace", "FICHIER", "every byte on the line, both directions",
+     [](Valeur v, Options& o) { o.fichierTrace = v; return true; }},
+    {"--hex-programme", "FICHIER", "program memory as Intel HEX, written on exit",
+     [](Valeur v, Options& o) { o.fichierHexProgramme = v; return true; }},
+    {"--hex-eeprom", "FICHIER", "EEPROM as Intel HEX, written on exit",
+     [](Valeur v, Options& o) { o.fichierHexEeprom = v; return true; }},
+    {"--pont-usb", nullptr,
+     "behind an emulated USB bridge (10C4:EA60) plugged into the\nkernel's vhci_hcd, not on a "
+     "pseudo-terminal; SIGUSR1 unplugs\nit, SIGUSR2 plugs it back, SIGINT/SIGTERM end",
+     [](Valeur, Options& o) { o.pont.actif = true; return true; }},
+    {"--releve", "FICHIER",
+     "the bridge's record of line settings and bytes, written on\nexit and on each unplug",
+     [](Valeur v, Options& o) { o.pont.fichierReleve = v; return true; }},
+    {"--debrancher-apres-blocs", "N", "the bridge unplugs once the Nth block is acknowledged",
+     [](Valeur v, Options& o) { return LireNombre(v, 1000000, o.fautes.raccrocherApresBlocs); }},
+    {"--absence-ms", "N", "back N ms after unplugging by itself (default: on SIGUSR2)",
+     [](Valeur v, Options& o) { return LireNombre(v, 86400000, o.pont.absenceMs); }},
+};
+
 }  // namespace
 
 const char* AideArguments() {
-    return "  --modele XXX             model code, 3 characters (P07)\n"
-           "  --variante N             variant byte (1)\n"
-           "  --serie N                serial number (123456789)\n"
-           "  --version A.B.C          firmware version in EEPROM (3.7.0)\n"
-           "  --langue N               language byte, 0 French, 1 English (255)\n"
-           "  --refuser                refuse the connection\n"
-           "  --silencieux-depuis N    answer nothing from the Nth command on\n"
-           "  --faute CMD=OCTET        answer command CMD with OCTET instead\n"
-           "  --raccrocher-apres N     hang up after N block writes\n"
-           "  --couper CMD[@ADR|#N]    power cut once after taking CMD (at that address, or the\n"
-           "                           Nth time); memories kept\n"
-           "  --couper-avant           the cut loses the command instead\n"
-           "  --rapide                 answer at once, without wire time\n"
-           "  --ecriture-rangee-ms N   flash row write time before a block's ack (2)\n"
-           "  --trace FICHIER          every byte on the line, both directions\n"
-           "  --hex-programme FICHIER  program memory as Intel HEX, written on exit\n"
-           "  --hex-eeprom FICHIER     EEPROM as Intel HEX, written on exit\n"
-           "  --pont-usb               behind an emulated USB bridge (10C4:EA60) plugged into the\n"
-           "                           kernel's vhci_hcd, not on a pseudo-terminal; SIGUSR1 unplugs\n"
-           "                           it, SIGUSR2 plugs it back, SIGINT/SIGTERM end\n"
-           "  --releve FICHIER         the bridge's record of line settings and bytes, written on\n"
-           "                           exit and on each unplug\n"
-           "  --debrancher-apres-blocs N  the bridge unplugs once the Nth block is acknowledged\n"
-           "  --absence-ms N           back N ms after unplugging by itself (default: on SIGUSR2)\n";
+    static const std::string aide = [] {
+        std::string texte;
+        for (const Declaration& option : OPTIONS) {
+            std::string ligne = std::string("  ") + option.nom;
+            if (option.valeur) ligne += std::string(" ") + option.valeur;
+            ligne.resize(std::max<std::size_t>(ligne.size(), 25), ' ');
+            texte += ligne + "  ";
+            for (const char* c = option.aide; *c; ++c)
+                texte += *c == '\n' ? "\n" + std::string(27, ' ') : std::string(1, *c);
+            texte += '\n';
+        }
+        return texte;
+    }();
+    return aide.c_str();
 }
 
 bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur& options,
                    std::string& erreur) {
-    IdentiteAppareil& id = options.identite;
-    FautesAppareil& fautes = options.fautes;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& nom = arguments[i];
-        if (nom == "--refuser") {
-            fautes.refuserConnexion = true;
-            continue;
-        }
-        if (nom == "--rapide") {
-            options.rapide = true;
-            continue;
-        }
-        if (nom == "--couper-avant") {
-            fautes.coupureApresPrise = false;
-            continue;
-        }
-        if (nom == "--pont-usb") {
-            options.pont.actif = true;
-            continue;
-        }
-        bool connue = false;
-        for (const char* avecValeur : OPTIONS_A_VALEUR) connue = connue || nom == avecValeur;
-        if (!connue) {
+        const auto option = std::find_if(std::begin(OPTIONS), std::end(OPTIONS),
+                                         [&](const Declaration& d) { return nom == d.nom; });
+        if (option == std::end(OPTIONS)) {
             erreur = nom + ": unknown option";
             return false;
         }
-        if (i + 1 >= arguments.size()) {
+        if (option->valeur && i + 1 >= arguments.size()) {
             erreur = nom + ": value missing";
             return false;
         }
-        const std::string& valeur = arguments[++i];
-        unsigned long n = 0;
-        bool bon = true;
-        if (nom == "--modele") {
-            bon = valeur.size() == 3;
-            id.modele = valeur;
-        } else if (nom == "--variante") {
-            bon = LireNombre(valeur, 255, n);
-            id.variante = static_cast<unsigned>(n);
-        } else if (nom == "--serie") {
-            bon = LireNombre(valeur, 0xFFFFFFFFul, n);
-            id.numeroSerie = static_cast<std::uint32_t>(n);
-        } else if (nom == "--version") {
-            bon = LireVersion(valeur, id);
-        } else if (nom == "--langue") {
-            bon = LireNombre(valeur, 255, n);
-            id.langue = static_cast<unsigned>(n);
-        } else if (nom == "--silencieux-depuis") {
-            bon = LireNombre(valeur, 1000000, n);
-            fautes.silencieuxDepuis = static_cast<int>(n);
-        } else if (nom == "--faute") {
-            bon = LireFaute(valeur, fautes);
-        } else if (nom == "--raccrocher-apres" || nom == "--debrancher-apres-blocs") {
-            bon = LireNombre(valeur, 1000000, n);
-            fautes.raccrocherApresBlocs = static_cast<int>(n);
-        } else if (nom == "--couper") {
-            bon = LireCoupure(valeur, fautes);
-        } else if (nom == "--ecriture-rangee-ms") {
-            bon = LireNombre(valeur, 60000, n);
-            options.dureeEcritureRangeeMs = static_cast<int>(n);
-        } else if (nom == "--trace") {
-            options.fichierTrace = valeur;
-        } else if (nom == "--hex-programme") {
-            options.fichierHexProgramme = valeur;
-        } else if (nom == "--hex-eeprom") {
-            options.fichierHexEeprom = valeur;
-        } else if (nom == "--releve") {
-            options.pont.fichierReleve = valeur;
-        } else if (nom == "--absence-ms") {
-            bon = LireNombre(valeur, 86400000, n);
-            options.pont.absenceMs = static_cast<int>(n);
-        }
-        if (!bon) {
+        const std::string valeur = option->valeur ? arguments[++i] : std::string();
+        if (!option->appliquer(valeur, options)) {
             erreur = nom + ": bad value \"" + valeur + "\"";
             return false;
         }

@@ -47,6 +47,34 @@ TEST_F(Fautes, NamedCommandAnsweredWithTheWrongByteAndNotCarriedOut) {
     EXPECT_EQ(Echanger(CMD_TERMINER), ACQUIT);  // the frame was taken in whole
 }
 
+// The power goes once the command is answered, a rejection too, or before it is taken; the
+// line drops either way and the EEPROM keeps what the command left.
+TEST_F(Fautes, PowerCutAfterTheAnswerOrWithTheCommandLost) {
+    const std::string langue = Commande(CMD_ECRIRE_EEPROM, {0, EEPROM_LANGUE, 1});
+    const struct {
+        std::string trame;
+        bool prise;
+        int reponse;
+        unsigned octetLangue;
+    } cas[] = {{langue, true, ACQUIT, 1},
+               {langue, false, PairPc::FERME, 0xFF},
+               {Commande(CMD_ECRIRE_EEPROM, {0x05, 0x00, 1}), true, REP_REJET, 0xFF},
+               {Commande(CMD_VITESSE, {0xFF, 0xFF}), true, REP_REJET, 0xFF},
+               {TrameBloc(0x801, {0x1234}), true, REP_REJET, 0xFF}};
+    for (const auto& c : cas) {
+        OptionsSimulateur o = OptionsRapides();
+        o.fautes.commandeCoupure = static_cast<unsigned char>(c.trame[0]);
+        o.fautes.coupureApresPrise = c.prise;
+        simulateur_.reset();
+        Demarrer(o);
+        SCOPED_TRACE(c.trame.substr(1) + (c.prise ? " taken" : " lost"));
+        ASSERT_EQ(Echanger(CMD_CONNEXION), REP_CONNECTE);
+        EXPECT_EQ(Echanger(c.trame), c.reponse);
+        EXPECT_EQ(pc_.Lire(), PairPc::FERME);
+        EXPECT_EQ(simulateur_->Eeprom()[EEPROM_LANGUE], c.octetLangue);
+    }
+}
+
 TEST_F(Fautes, HangsUpAfterNBlocks) {
     OptionsSimulateur o = OptionsRapides();
     o.fautes.raccrocherApresBlocs = 2;
