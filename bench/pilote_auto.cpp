@@ -7,17 +7,9 @@
 #include <QPushButton>
 
 #include "link/chemin_port.h"
+#include "tests/commun/ports_factices.h"
 
 namespace {
-
-class PortsPont : public SourcePorts {
-public:
-    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
-    {
-        valeurs = {{"\\Device\\Silabser0", TYPE_TEXTE, "COM" + std::to_string(COM_APPAREIL)}};
-        return LecturePorts::Lue;
-    }
-};
 
 // The step the counter shows: the walk moves between its two steps without a page.
 int EtapeAffichee(const TFormMj& fenetre)
@@ -34,7 +26,7 @@ QString UneLigne(QString texte)
 
 std::unique_ptr<SourcePorts> PortsAvecPont()
 {
-    return std::make_unique<PortsPont>();
+    return std::make_unique<PortsFactices>(std::vector<ValeurPort>{Pont(0, "COM" + std::to_string(COM_APPAREIL))});
 }
 
 std::unique_ptr<LigneSerie> LigneVers(const std::string& cheminAppareil)

@@ -7,34 +7,6 @@
 
 #include "ports/source_ports.h"
 
-struct EtatSource {
-    LecturePorts resultat = LecturePorts::Lue;
-    std::vector<ValeurPort> valeurs;
-    int lectures = 0;
-    EtatPont pont = EtatPont::SansExplication;  // what the bridge's next look sees
-
-    void Ports(std::vector<ValeurPort> v)
-    {
-        resultat = LecturePorts::Lue;
-        valeurs = std::move(v);
-    }
-};
-
-class SourceFactice : public SourcePorts {
-public:
-    explicit SourceFactice(std::shared_ptr<EtatSource> etat) : Etat(std::move(etat)) {}
-    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
-    {
-        ++Etat->lectures;
-        valeurs = Etat->valeurs;
-        return Etat->resultat;
-    }
-    ConstatPont ExaminerPont() override { return {Etat->pont, {}}; }
-
-private:
-    std::shared_ptr<EtatSource> Etat;
-};
-
 inline ValeurPort Pont(int k, const std::string& com)
 {
     return {"\\Device\\Silabser" + std::to_string(k), TYPE_TEXTE, com};
@@ -44,3 +16,39 @@ inline ValeurPort Serie(int k, const std::string& com)
 {
     return {"\\Device\\Serial" + std::to_string(k), TYPE_TEXTE, com};
 }
+
+struct EtatPorts {
+    LecturePorts resultat = LecturePorts::Lue;
+    std::vector<ValeurPort> valeurs;
+    int lectures = 0;
+    ConstatPont pont;  // what the bridge's next look sees
+
+    void Ports(std::vector<ValeurPort> v)
+    {
+        resultat = LecturePorts::Lue;
+        valeurs = std::move(v);
+    }
+    // COM1, and the device's bridge as COM33.
+    void Brancher() { Ports({Serie(0, "COM1"), Pont(0, "COM33")}); }
+    void Debrancher() { Ports({Serie(0, "COM1")}); }
+};
+
+class PortsFactices : public SourcePorts {
+public:
+    explicit PortsFactices(std::shared_ptr<EtatPorts> etat) : Etat(std::move(etat)) {}
+    // A list that holds these ports from the first scan on.
+    explicit PortsFactices(std::vector<ValeurPort> valeurs) : Etat(std::make_shared<EtatPorts>())
+    {
+        Etat->valeurs = std::move(valeurs);
+    }
+    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
+    {
+        ++Etat->lectures;
+        valeurs = Etat->valeurs;
+        return Etat->resultat;
+    }
+    ConstatPont ExaminerPont() override { return Etat->pont; }
+
+private:
+    std::shared_ptr<EtatPorts> Etat;
+};
