@@ -39,7 +39,7 @@ public:
         services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) { return false; };
         TFormMj fenetre(std::move(services));
         // The device's bridge is plugged in as COM33.
-        TConfPort ports(std::make_unique<PortsFactices>(std::vector<ValeurPort>{Serie(0, "COM1"), Pont(0, "COM33")}));
+        TConfPort ports(std::make_unique<PortsFactices>(std::vector<ValeurPort>{Serie(0, "COM1"), PontAppareil()}));
         fenetre.AssocierPorts(&ports);
         fenetre.SetLanguage(langue);
         fenetre.show();

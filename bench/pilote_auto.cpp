@@ -7,7 +7,6 @@
 #include <QPushButton>
 
 #include "link/chemin_port.h"
-#include "tests/commun/ports_factices.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ QString UneLigne(QString texte)
 
 std::unique_ptr<SourcePorts> PortsAvecPont()
 {
-    return std::make_unique<PortsFactices>(std::vector<ValeurPort>{Pont(0, "COM" + std::to_string(COM_APPAREIL))});
+    return std::make_unique<PortsFactices>(std::vector<ValeurPort>{PontAppareil()});
 }
 
 std::unique_ptr<LigneSerie> LigneVers(const std::string& cheminAppareil)

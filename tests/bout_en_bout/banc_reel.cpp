@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
@@ -13,8 +12,6 @@
 #include "link/protocole.h"
 #include "wizard/lecture_hex.h"
 #include "wizard/parcours_image.h"
-
-constexpr int COM_APPAREIL = 33;
 
 // The real line, the system's lock against sleep and the rules' own places.
 BancReel::BancReel()
@@ -26,7 +23,7 @@ BancReel::BancReel()
                  },
                  false, {}})
 {
-    ports->Ports({Pont(0, "COM33")});
+    ports->Ports({PontAppareil()});
 }
 
 BancReel::~BancReel()

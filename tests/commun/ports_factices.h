@@ -17,6 +17,13 @@ inline ValeurPort Serie(int k, const std::string& com)
     return {"\\Device\\Serial" + std::to_string(k), TYPE_TEXTE, com};
 }
 
+// Where the fakes put the device's bridge: COM33, ttyUSB0 on Linux.
+inline constexpr int COM_APPAREIL = 33;
+inline ValeurPort PontAppareil()
+{
+    return Pont(0, "COM" + std::to_string(COM_APPAREIL));
+}
+
 struct EtatPorts {
     LecturePorts resultat = LecturePorts::Lue;
     std::vector<ValeurPort> valeurs;
@@ -28,8 +35,8 @@ struct EtatPorts {
         resultat = LecturePorts::Lue;
         valeurs = std::move(v);
     }
-    // COM1, and the device's bridge as COM33.
-    void Brancher() { Ports({Serie(0, "COM1"), Pont(0, "COM33")}); }
+    // COM1, and the device's bridge.
+    void Brancher() { Ports({Serie(0, "COM1"), PontAppareil()}); }
     void Debrancher() { Ports({Serie(0, "COM1")}); }
 };
 

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int COM_APPAREIL = 33;  // ttyUSB0, where the doubles put the bridge
-
 TEST(PortAppareil, Page5OffreLaConnexionQuandLAppareilEstBranche)
 {
     Assistant a;
