@@ -14,20 +14,11 @@
 
 #include "about/BoiteAPropos.h"
 #include "ports/TConfigurationPort.h"
+#include "tests/commun/ports_factices.h"
 #include "wizard/TFormMj.h"
 #include "wizard/TFormMj_textes.h"
 
 namespace {
-
-// The device's bridge is plugged in as COM33.
-class PortsAvecAppareil : public SourcePorts {
-public:
-    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
-    {
-        valeurs = {{"\\Device\\Serial0", TYPE_TEXTE, "COM1"}, {"\\Device\\Silabser0", TYPE_TEXTE, "COM33"}};
-        return LecturePorts::Lue;
-    }
-};
 
 // What the sequencer writes on page 7 as the checks pass.
 constexpr PaireTexte MODELE_BON{"Le type de l'appareil est le bon.", "Correct device model."};
@@ -47,7 +38,8 @@ public:
         services.ouvreur = [](const std::string&) { return false; };
         services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) { return false; };
         TFormMj fenetre(std::move(services));
-        TConfPort ports(std::make_unique<PortsAvecAppareil>());
+        // The device's bridge is plugged in as COM33.
+        TConfPort ports(std::make_unique<PortsFactices>(std::vector<ValeurPort>{Serie(0, "COM1"), PontAppareil()}));
         fenetre.AssocierPorts(&ports);
         fenetre.SetLanguage(langue);
         fenetre.show();

@@ -10,15 +10,6 @@
 
 namespace {
 
-class PortsPont : public SourcePorts {
-public:
-    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
-    {
-        valeurs = {{"\\Device\\Silabser0", TYPE_TEXTE, "COM" + std::to_string(COM_APPAREIL)}};
-        return LecturePorts::Lue;
-    }
-};
-
 // The step the counter shows: the walk moves between its two steps without a page.
 int EtapeAffichee(const TFormMj& fenetre)
 {
@@ -34,7 +25,7 @@ QString UneLigne(QString texte)
 
 std::unique_ptr<SourcePorts> PortsAvecPont()
 {
-    return std::make_unique<PortsPont>();
+    return std::make_unique<PortsFactices>(std::vector<ValeurPort>{PontAppareil()});
 }
 
 std::unique_ptr<LigneSerie> LigneVers(const std::string& cheminAppareil)

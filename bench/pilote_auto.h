@@ -14,11 +14,11 @@
 
 #include "link/ligne_serie.h"
 #include "ports/source_ports.h"
+#include "tests/commun/ports_factices.h"
 #include "wizard/TFormMj.h"
 #include "wizard/demarrage.h"
 
 // The PC's port list with one port: the device's bridge, as COM33.
-inline constexpr int COM_APPAREIL = 33;
 std::unique_ptr<SourcePorts> PortsAvecPont();
 
 // The serial line with COM33 pointing at a device file (a pseudo-terminal or a real port).

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
@@ -14,36 +13,17 @@
 #include "wizard/lecture_hex.h"
 #include "wizard/parcours_image.h"
 
-namespace {
-
-constexpr int COM_APPAREIL = 33;
-
-class PortsAvecPont : public SourcePorts {
-public:
-    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
-    {
-        valeurs = {{"\\Device\\Silabser0", TYPE_TEXTE, "COM33"}};
-        return LecturePorts::Lue;
-    }
-};
-
-}  // namespace
-
+// The real line, the system's lock against sleep and the rules' own places.
 BancReel::BancReel()
+    : Assistant({CreerLigneSerie([this](int numero) { return numero == COM_APPAREIL ? cheminAppareil : std::string(); }),
+                 [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte, const QString&) {
+                     questions.push_back({genre, boutons, texte, fenetre->Step, fenetre->Lien().PortOuvert(),
+                                          appareil && appareil->Connecte()});
+                     return reponse;
+                 },
+                 false, {}})
 {
-    ServicesFormMj services;
-    services.ligne = CreerLigneSerie([this](int numero) {
-        return numero == COM_APPAREIL ? cheminAppareil : std::string();
-    });
-    services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
-                               const QString&) {
-        questions.push_back({genre, boutons, texte, fenetre->Step, fenetre->Lien().PortOuvert(),
-                             appareil && appareil->Connecte()});
-        return reponse;
-    };
-    fenetre = std::make_unique<TFormMj>(std::move(services));
-    recherche = std::make_unique<TConfPort>(std::make_unique<PortsAvecPont>());
-    fenetre->AssocierPorts(recherche.get());
+    ports->Ports({PontAppareil()});
 }
 
 BancReel::~BancReel()
@@ -63,13 +43,6 @@ bool BancReel::Brancher(IdentiteAppareil identite, FautesAppareil fautes)
         return false;
     cheminAppareil = appareil->CheminEsclave();
     return true;
-}
-
-void BancReel::Lancer()
-{
-    while (fenetre->Step < 5)
-        fenetre->NextStep();
-    Cliquer("ButtonSuivant");
 }
 
 bool BancReel::AttendreQue(const std::function<bool()>& condition, int delaiMs)
@@ -105,11 +78,6 @@ int BancReel::DemandesConnexion() const
     for (const OctetTrace& o : appareil->Trace())
         demandes += o.versAppareil && o.octet == protocole::CMD_CONNEXION;
     return demandes;
-}
-
-void BancReel::Cliquer(const char* bouton)
-{
-    fenetre->findChild<QPushButton*>(QString::fromLatin1(bouton))->click();
 }
 
 bool BancReel::DemanderFermeture()

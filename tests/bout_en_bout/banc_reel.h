@@ -11,9 +11,8 @@
 
 #include <QString>
 
-#include "ports/TConfigurationPort.h"
 #include "sim/simulateur.h"
-#include "wizard/TFormMj.h"
+#include "tests/commun/doublures.h"
 
 struct QuestionVue {
     GenreQuestion genre;
@@ -24,21 +23,19 @@ struct QuestionVue {
     bool appareilConnecte;  // the device's side of the connection, then
 };
 
-struct BancReel {
+struct BancReel : Assistant {
     std::unique_ptr<Simulateur> appareil;  // outlives the window, which releases it
     std::string cheminAppareil;
     std::vector<QuestionVue> questions;
     bool reponse = true;
-    std::unique_ptr<TFormMj> fenetre;
-    std::unique_ptr<TConfPort> recherche;
 
     BancReel();
     ~BancReel();
 
     // Plugs a new simulated device in as COM33; false when its pseudo-terminal cannot be made.
     bool Brancher(IdentiteAppareil identite, FautesAppareil fautes = FautesAppareil());
-    // From page 1 to the Connexion button of page 5, pressed.
-    void Lancer();
+    // From page 1 to the Connexion button of page 5, clicked.
+    void Lancer() { AllerA(ETAPE_CHOIX_PORT); Suivant(); }
     // Runs the event loop until the condition holds or the delay has passed.
     bool AttendreQue(const std::function<bool()>& condition, int delaiMs);
     bool AttendreEtape(int etape, int delaiMs);
@@ -47,7 +44,6 @@ struct BancReel {
     bool AttendreRepos();
 
     int DemandesConnexion() const;  // connection requests the device has received
-    void Cliquer(const char* bouton);
     // The window manager's close request (close button, Alt+F4) on the shown window; true when
     // the window closed.
     bool DemanderFermeture();
@@ -61,8 +57,3 @@ struct ImageAttendue {
     std::map<unsigned, std::uint8_t> eeprom;
 };
 ImageAttendue LireImageAttendue();
-
-inline QString U(const char* texte)
-{
-    return QString::fromUtf8(texte);
-}

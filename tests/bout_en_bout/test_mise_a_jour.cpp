@@ -95,7 +95,7 @@ TEST_P(VersionAcceptee, EstProgrammee)
     const QLabel* pourquoi = b.fenetre->findChild<QLabel*>(QStringLiteral("LabelFermetureRefusee"));
     EXPECT_TRUE(pourquoi->isVisible());
     EXPECT_EQ(pourquoi->text(), U("Mise à jour en cours : la fenêtre pourra être fermée une fois le Zantrel libéré."));
-    ASSERT_TRUE(b.AttendreQue([&] { suivreLeVerrou(); return b.fenetre->Step == 12; }, DELAI_MISE_A_JOUR_MS))
+    ASSERT_TRUE(b.AttendreQue([&] { suivreLeVerrou(); return b.fenetre->Step == ETAPE_REUSSITE; }, DELAI_MISE_A_JOUR_MS))
         << "stopped at step " << b.fenetre->Step;
     EXPECT_TRUE(pourquoi->isHidden()) << "the device is released";
     EXPECT_TRUE(b.questions.empty());
@@ -106,7 +106,7 @@ TEST_P(VersionAcceptee, EstProgrammee)
         EXPECT_TRUE(LogindFactice::Inhibiteurs().isEmpty()) << "the lock outlived the device's release";
         EXPECT_EQ(prises, 1);
         EXPECT_EQ(plusGrandNombre, 1);
-        EXPECT_GE(etapeALaPrise, 7) << "taken before the connection";
+        EXPECT_GE(etapeALaPrise, ETAPE_VERIFICATION) << "taken before the connection";
         EXPECT_EQ(pris.join(""), U("sleep:shutdown:idle|Zantrel|Mise à jour du Zantrel en cours : l'ordinateur ne doit "
                                    "ni se mettre en veille ni s'éteindre.|block"));
     }
@@ -116,7 +116,7 @@ TEST_P(VersionAcceptee, EstProgrammee)
 TEST(MiseAJourReelle, UneDemandeDeFermetureSurLaPage4Ferme)
 {
     BancReel b;
-    while (b.fenetre->Step < 4)
+    while (b.fenetre->Step < ETAPE_CORDON_PC)
         b.fenetre->NextStep();
     EXPECT_TRUE(b.DemanderFermeture());
 }
@@ -147,7 +147,7 @@ TEST(MiseAJourReelle, UnAppareilEteintDonneLEchecDeConnexion)
     EXPECT_TRUE(q.texte.endsWith(U("dans la liste.\n"))) << "the port opened: no cause to add";
     EXPECT_FALSE(q.portOuvert);
     EXPECT_EQ(b.DemandesConnexion(), 1);
-    EXPECT_EQ(b.fenetre->Step, 5);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);
     EXPECT_FALSE(b.fenetre->Lien().PortOuvert());
 }
 
@@ -168,7 +168,7 @@ TEST(MiseAJourReelle, UnPortOccupeLeDitDansLaLangueDeLAssistant)
                    : U("liste.\n\nLe port ") + port + U(" est déjà utilisé par un autre programme. Fermez ce programme, puis essayez de nouveau.\n")))
             << b.questions[0].texte.toStdString();
         EXPECT_EQ(b.DemandesConnexion(), 0);
-        EXPECT_EQ(b.fenetre->Step, 5);
+        EXPECT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);
         close(verrou);
     }
 }

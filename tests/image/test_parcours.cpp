@@ -8,6 +8,8 @@ namespace {
 
 using Mots = std::vector<unsigned>;
 using Liste = std::vector<int>;
+// The walk's intervals: a block starts filling, a block was written, the last block.
+constexpr int REMPLIR = INTERVALLE_REMPLISSAGE_MS, ECRIT = INTERVALLE_APRES_BLOC_MS, DERNIER = INTERVALLE_DERNIER_BLOC_MS;
 unsigned Mot(int bas, int haut) { return static_cast<unsigned>(bas | haut << 8); }
 
 class Parcours : public ::testing::Test {
@@ -19,7 +21,7 @@ protected:
         for (const std::string& t : Textes) table.push_back(t.c_str());
         parcours.RemettreIndex();
         parcours.PreparerTransfert();
-        fenetre.Etape = 8;
+        fenetre.Etape = ETAPE_PROGRAMMATION;
         parcours.ConstruireTable(table);
     }
     std::vector<std::string> Textes;
@@ -35,7 +37,7 @@ TEST_F(Parcours, ExtendedAddressShiftsAndPendingBlockGoesFirst) {
     EXPECT_EQ(ecritures.Blocs[0].adresse, 0x10000u);
     EXPECT_EQ(ecritures.Blocs[0].mots, (Mots{0x0201, 0x0403}));
     EXPECT_EQ(ecritures.Blocs[1].adresse, 0x900u);
-    EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7, 1000}));
+    EXPECT_EQ(fenetre.Intervalles, (Liste{REMPLIR, ECRIT, DERNIER}));
 }
 
 TEST_F(Parcours, RecordEndingAtRowEndIsWrittenInItsTick) {
@@ -45,10 +47,10 @@ TEST_F(Parcours, RecordEndingAtRowEndIsWrittenInItsTick) {
     EXPECT_EQ(ecritures.Blocs[0].adresse, 0x830u);
     EXPECT_EQ(ecritures.Blocs[0].mots.size(), 8u);
     EXPECT_EQ(ecritures.Blocs[0].mots[7], Mot(0x1E, 0x1F));
-    EXPECT_EQ(fenetre.Etape, 8);
+    EXPECT_EQ(fenetre.Etape, ETAPE_PROGRAMMATION);
     parcours.LireEnregistrementSuivant();
     EXPECT_EQ(ecritures.Blocs.size(), 1u);
-    EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7, 1}));
+    EXPECT_EQ(fenetre.Intervalles, (Liste{REMPLIR, ECRIT, REMPLIR}));
 }
 
 TEST_F(Parcours, OneByteGapFlushesOddBlockWithClearHighHalf) {
@@ -63,7 +65,7 @@ TEST_F(Parcours, OneByteGapFlushesOddBlockWithClearHighHalf) {
     EXPECT_EQ(ecritures.Blocs[1].mots, (Mots{Mot(0xA0, 0xA1), Mot(0xA2, 0xA3), 0xA4}));
     EXPECT_EQ(ecritures.Blocs[2].adresse, 0x946u);
     EXPECT_EQ(ecritures.Blocs[2].mots, (Mots{Mot(0xB0, 0xB1), Mot(0xB2, 0xB3)}));
-    EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7, 1, 7, 1000}));
+    EXPECT_EQ(fenetre.Intervalles, (Liste{REMPLIR, ECRIT, REMPLIR, ECRIT, DERNIER}));
 }
 
 TEST_F(Parcours, OddStartIsAppendedOrItsBlockStartsOnTheErasedByteBefore) {
@@ -72,7 +74,7 @@ TEST_F(Parcours, OddStartIsAppendedOrItsBlockStartsOnTheErasedByteBefore) {
     ASSERT_EQ(ecritures.Blocs.size(), 1u);
     EXPECT_EQ(ecritures.Blocs[0].adresse, 0xA00u);
     EXPECT_EQ(ecritures.Blocs[0].mots, (Mots{Mot(1, 2), Mot(3, 4), Mot(5, 6), 7}));
-    EXPECT_EQ(fenetre.Intervalles, (Liste{1, 1000}));
+    EXPECT_EQ(fenetre.Intervalles, (Liste{REMPLIR, DERNIER}));
 
     // After a gap the bootloader still gets even addresses, up to the last byte of a row.
     ecritures = {};
@@ -84,23 +86,23 @@ TEST_F(Parcours, OddStartIsAppendedOrItsBlockStartsOnTheErasedByteBefore) {
     EXPECT_EQ(ecritures.Blocs[1].mots, (Mots{Mot(0xFF, 5), Mot(6, 7)}));
     EXPECT_EQ(ecritures.Blocs[2].adresse, 0xA3Eu);
     EXPECT_EQ(ecritures.Blocs[2].mots, (Mots{Mot(0xFF, 9)}));
-    EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7, 7, 7}));
+    EXPECT_EQ(fenetre.Intervalles, (Liste{REMPLIR, ECRIT, ECRIT, ECRIT}));
 }
 
 TEST_F(Parcours, RecordRunningPastRowEndFinishesNextTick) {
     Charger({Donnees(0xB38, Suite(0x20, 16)), FIN});
     parcours.LireEnregistrementSuivant();
-    EXPECT_EQ(fenetre.Etape, 9);
+    EXPECT_EQ(fenetre.Etape, ETAPE_ENVOI);
     ASSERT_EQ(ecritures.Blocs.size(), 1u);
     EXPECT_EQ(ecritures.Blocs[0].adresse, 0xB38u);
     EXPECT_EQ(ecritures.Blocs[0].mots.size(), 4u);
     parcours.EnvoyerOctets();
-    EXPECT_EQ(fenetre.Etape, 8);
+    EXPECT_EQ(fenetre.Etape, ETAPE_PROGRAMMATION);
     parcours.LireEnregistrementSuivant();
     ASSERT_EQ(ecritures.Blocs.size(), 2u);
     EXPECT_EQ(ecritures.Blocs[1].adresse, 0xB40u);
     EXPECT_EQ(ecritures.Blocs[1].mots.front(), Mot(0x28, 0x29));
-    EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7, 1, 1000}));
+    EXPECT_EQ(fenetre.Intervalles, (Liste{REMPLIR, ECRIT, REMPLIR, DERNIER}));
 }
 
 TEST_F(Parcours, EepromBytesOnePerTickAfterPendingBlock) {
@@ -109,9 +111,9 @@ TEST_F(Parcours, EepromBytesOnePerTickAfterPendingBlock) {
     EXPECT_EQ(ecritures.Ordre, "BEEEV");
     EXPECT_EQ(ecritures.Eeprom, (std::vector<Liste>{{16, 0xA1}, {17, 0xB2}, {18, 0xC3}}));
     // End of file with an empty buffer: no block and no new interval, but the version.
-    EXPECT_EQ(fenetre.Intervalles, (Liste{1, 7}));
+    EXPECT_EQ(fenetre.Intervalles, (Liste{REMPLIR, ECRIT}));
     EXPECT_EQ(ecritures.Versions, (std::vector<Liste>{{VERSION_MAJEUR, VERSION_MINEUR, VERSION_REVISION}}));
-    EXPECT_EQ(fenetre.Etape, 9);
+    EXPECT_EQ(fenetre.Etape, ETAPE_ENVOI);
     EXPECT_EQ(fenetre.SousEtape, 0);
 }
 
@@ -131,7 +133,7 @@ TEST_F(Parcours, LastByteAtTopOfProgramMemory) {
     const int avant = fenetre.ChangementsEtape;
     parcours.LireEnregistrementSuivant();
     EXPECT_EQ(fenetre.ChangementsEtape - avant, 2);  // to 9, and back to 8 once
-    EXPECT_EQ(fenetre.Etape, 8);
+    EXPECT_EQ(fenetre.Etape, ETAPE_PROGRAMMATION);
     parcours.LireEnregistrementSuivant();
     ASSERT_EQ(ecritures.Blocs.size(), 1u);
     EXPECT_EQ(ecritures.Blocs[0].adresse, 0x1FFFCu);
@@ -155,7 +157,7 @@ TEST_F(Parcours, EveryAttemptStartsAfresh) {
     ecritures = {};
     Charger({Donnees(0x0800, {1, 2, 3}), FIN});
     EXPECT_EQ(parcours.EnvoyerOctets(), 0);  // a stray step-9 tick has no record in hand
-    fenetre.Etape = 8;
+    fenetre.Etape = ETAPE_PROGRAMMATION;
     EXPECT_EQ(Derouler(parcours, fenetre), 2);
     ASSERT_EQ(ecritures.Blocs.size(), 1u);
     EXPECT_EQ(ecritures.Blocs[0].adresse, 0x800u);

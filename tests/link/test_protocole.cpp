@@ -299,7 +299,6 @@ TEST(Requetes, HexVersOctetNeVerifieRien) {
     EXPECT_EQ(ComP07::HexVersOctet('0', '0'), 0);
     EXPECT_EQ(ComP07::HexVersOctet('9', 'A'), 154);
     EXPECT_EQ(ComP07::HexVersOctet('a', '0'), 672);
-    EXPECT_STREQ(ComP07::NomProduit(), "Zantrel");
 }
 
 TEST(Pannes, UnEchecDeLaLigneEstRapporteTelQuel) {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "ports/TConfigurationPort.h"
-#include "source_factice.h"
+#include "tests/commun/ports_factices.h"
 
 using Liste = std::vector<std::string>;
 
@@ -13,8 +13,8 @@ class ChoixPort : public ::testing::Test {
 protected:
     void SetUp() override { std::setlocale(LC_COLLATE, "C"); }
 
-    std::shared_ptr<EtatSource> etat = std::make_shared<EtatSource>();
-    TConfPort ports{std::make_unique<SourceFactice>(etat)};
+    std::shared_ptr<EtatPorts> etat = std::make_shared<EtatPorts>();
+    TConfPort ports{std::make_unique<PortsFactices>(etat)};
 };
 
 TEST_F(ChoixPort, BridgePortWinsFirstInListOrder)
@@ -211,7 +211,7 @@ TEST_F(ChoixPort, BridgeCauseToldOnceSeenTwice)
     };
     for (const auto& look : looks) {
         SCOPED_TRACE(&look - looks);
-        etat->pont = look.first;
+        etat->pont.etat = look.first;
         EXPECT_EQ(static_cast<int>(ports.ExplicationPont().etat), static_cast<int>(look.second));
     }
 }

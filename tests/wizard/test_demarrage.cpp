@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "doublures.h"
+#include "tests/commun/doublures.h"
 #include "wizard/demarrage.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <QTest>
 
 #include "about/BoiteAPropos.h"
-#include "doublures.h"
+#include "tests/commun/doublures.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(FenetreAssistant, DemarreSurLaPage1EnFrancais)
 {
     Assistant a;
     TFormMj& f = *a.fenetre;
-    EXPECT_EQ(f.Step, 1);
+    EXPECT_EQ(f.Step, ETAPE_LANGUE);
     EXPECT_EQ(f.GetLanguage(), 0);
     EXPECT_EQ(a.Compteur(), U("Etape n° 1 sur 12"));
     EXPECT_EQ(f.windowTitle(), Legende(0));
@@ -52,7 +52,7 @@ TEST(FenetreAssistant, DemarreSurLaPage1EnFrancais)
     EXPECT_FALSE(a.Liste()->isEditable());
 
     EXPECT_TRUE(a.Timer()->isActive());
-    EXPECT_EQ(a.Timer()->interval(), 1000);
+    EXPECT_EQ(a.Timer()->interval(), INTERVALLE_ATTENTE_MS);
 }
 
 TEST(FenetreAssistant, DispositionDeLaFenetre)
@@ -144,7 +144,7 @@ TEST(FenetreAssistant, LeLecteurDEcranNommeImagesBarreEtCompteur)
         {"ProgressBarProgrammation", QAccessible::Name, {"Avancement de la mise à jour", "Update progress"}},
         {"EditEtape", QAccessible::Name, {"Étape de la mise à jour", "Update step"}}};
     Assistant a;
-    a.AllerA(4);
+    a.AllerA(ETAPE_CORDON_PC);
     for (int langue : {0, 1}) {
         a.fenetre->SetLanguage(langue);
         for (const auto& l : lus)
@@ -183,14 +183,14 @@ TEST(PagesAssistant, TextesDesPages2A5EnFrancais)
     a.ports->Brancher();
     const std::string legende = Legende(0).toStdString();
     const PageAttendue pages[] = {
-        {2, "Mise à jour de votre Zantrel ",
+        {ETAPE_BIENVENUE, "Mise à jour de votre Zantrel ",
          {legende.c_str(), "Bonjour,", "Vous effectuez la dernière mise à jour en date sur votre Zantrel.",
           "Celle-ci optimise les performances de votre appareil.", nullptr}},
-        {3, "Préparation de votre Zantrel pour la mise à jour",
+        {ETAPE_CORDON_APPAREIL, "Préparation de votre Zantrel pour la mise à jour",
          {"Connectez le cordon de connexion PC sur votre Zantrel.", nullptr, nullptr, nullptr, nullptr}},
-        {4, "Connexion de votre Zantrel à l'ordinateur.",
+        {ETAPE_CORDON_PC, "Connexion de votre Zantrel à l'ordinateur.",
          {"Connectez le cordon de connexion à votre ordinateur.", nullptr, nullptr, nullptr, nullptr}},
-        {5, "Sélection Automatique de l'USB.",
+        {ETAPE_CHOIX_PORT, "Sélection Automatique de l'USB.",
          {"Vérifiez que votre Zantrel est connecté à l'ordinateur.", "Mettez en marche votre Zantrel.", nullptr,
           "Cliquez sur <Connexion> pour commencer la mise à jour.", nullptr}},
     };
@@ -209,10 +209,10 @@ TEST(PagesAssistant, TextesDesPages2Et5EnAnglais)
     a.Liste()->setCurrentIndex(1);
     const std::string legende = Legende(1).toStdString();
     const PageAttendue pages[] = {
-        {2, "Update of your Zantrel ",
+        {ETAPE_BIENVENUE, "Update of your Zantrel ",
          {legende.c_str(), "Hello", "You are doing the last update of your Zantrel.",
           "It improves the performance of your device.", nullptr}},
-        {5, "Automatic choice of USB port.",
+        {ETAPE_CHOIX_PORT, "Automatic choice of USB port.",
          {"Check your Zantrel is connected to the computer.", "Power on your Zantrel.", nullptr,
           "Click on \"Connection\" to start the update.", nullptr}},
     };
@@ -264,7 +264,7 @@ TEST(LangueAssistant, SetLanguageRedessineLaPage1SaufPrecedent)
 
     a.Suivant();
     a.Precedent();
-    EXPECT_EQ(a.fenetre->Step, 1);
+    EXPECT_EQ(a.fenetre->Step, ETAPE_LANGUE);
     EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Before"));
     EXPECT_FALSE(a.Bouton("ButtonPrecedant")->isEnabled());
 }
@@ -333,7 +333,7 @@ TEST(ImageConnexion, Page3MontreLeDebutDeLImagePage4LImageEntiere)
     EXPECT_EQ(dessin.size(), QSize(362, 193));
     EXPECT_EQ(a.fenetre->ImageFullWidth, 362);
 
-    a.AllerA(3);
+    a.AllerA(ETAPE_CORDON_APPAREIL);
     EXPECT_FALSE(image->isHidden());
     EXPECT_EQ(image->size(), QSize(226, 193));
     EXPECT_EQ(PixelsSombresADroite(*a.fenetre), 0);
@@ -351,7 +351,7 @@ TEST(ImageConnexion, Page3MontreLeDebutDeLImagePage4LImageEntiere)
     a.Suivant();
     EXPECT_TRUE(image->isHidden());
     a.Precedent();
-    EXPECT_EQ(a.fenetre->Step, 4);
+    EXPECT_EQ(a.fenetre->Step, ETAPE_CORDON_PC);
     EXPECT_EQ(image->width(), 362);
     EXPECT_FALSE(image->isHidden());
 }
@@ -360,24 +360,24 @@ TEST(NavigationAssistant, AnnulerSurLaPage6RevientALaPage5SansDeconnecter)
 {
     Assistant a;
     a.ports->Brancher();
-    a.AllerA(5);
+    a.AllerA(ETAPE_CHOIX_PORT);
     ASSERT_EQ(a.fenetre->Lien().OuvrirPort(), 0);
     a.Suivant();
-    ASSERT_EQ(a.fenetre->Step, 6);
+    ASSERT_EQ(a.fenetre->Step, ETAPE_CONNEXION);
     EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Annuler"));
     EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
-    EXPECT_EQ(a.Timer()->interval(), 100);
+    EXPECT_EQ(a.Timer()->interval(), INTERVALLE_TRAVAIL_MS);
     EXPECT_EQ(a.Barre()->maximum(), 20);
     EXPECT_TRUE(a.Barre()->isHidden());
     EXPECT_EQ(a.Ligne(4), U("La connexion est établie à votre Zantrel."));
     EXPECT_FALSE(a.LigneVisible(4));
 
     a.Precedent();
-    EXPECT_EQ(a.fenetre->Step, 5);
+    EXPECT_EQ(a.fenetre->Step, ETAPE_CHOIX_PORT);
     EXPECT_EQ(a.Compteur(), U("Etape n° 5 sur 12"));
     EXPECT_TRUE(a.fenetre->Lien().PortOuvert());
     EXPECT_EQ(a.ligne->fermetures, 0);
-    EXPECT_EQ(a.Timer()->interval(), 100);
+    EXPECT_EQ(a.Timer()->interval(), INTERVALLE_TRAVAIL_MS);
     EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Précédent"));
 }
 
@@ -386,13 +386,13 @@ TEST(NavigationAssistant, OuiSurLaPage12FermeLeLienEtAttendLAppareilSuivant)
     Assistant a;
     a.ports->Brancher();
     a.fenetre->SetLanguage(1);
-    a.AllerA(6);
+    a.AllerA(ETAPE_CONNEXION);
     ASSERT_EQ(a.fenetre->Lien().OuvrirPort(), 0);
     // One record fetched: the walk's index stands past the first.
     ASSERT_GT(a.fenetre->Parcours().ConstruireTable(), 1);
     ASSERT_EQ(a.fenetre->Parcours().LireEnregistrementSuivant(), 0);
     ASSERT_EQ(a.fenetre->Parcours().IndexCourant(), 1);
-    a.AllerA(12);
+    a.AllerA(ETAPE_REUSSITE);
     EXPECT_EQ(a.Titre(), U("succesful Programming"));
     EXPECT_EQ(a.Label("LabelBarreProgression")->text(), U("Do you want update another Zantrel?"));
     EXPECT_TRUE(a.Bouton("ButtonSuivant")->isHidden());
@@ -403,11 +403,11 @@ TEST(NavigationAssistant, OuiSurLaPage12FermeLeLienEtAttendLAppareilSuivant)
     a.Timer()->stop();
 
     a.Precedent();
-    EXPECT_EQ(a.fenetre->Step, 5);
+    EXPECT_EQ(a.fenetre->Step, ETAPE_CHOIX_PORT);
     EXPECT_FALSE(a.fenetre->Lien().PortOuvert());
     EXPECT_EQ(a.ligne->fermetures, 1);
     EXPECT_TRUE(a.Timer()->isActive());
-    EXPECT_EQ(a.Timer()->interval(), 1000);
+    EXPECT_EQ(a.Timer()->interval(), INTERVALLE_ATTENTE_MS);
     EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Before"));
     EXPECT_EQ(a.Bouton("ButtonQuitter")->text(), U("E&xit"));
     EXPECT_FALSE(a.Bouton("ButtonSuivant")->isHidden());
@@ -422,9 +422,9 @@ TEST(NavigationAssistant, LesPagesDuSequenceur)
 {
     Assistant a;
     a.ports->Brancher();
-    a.AllerA(7);
+    a.AllerA(ETAPE_VERIFICATION);
     a.fenetre->SousEtape = 4;
-    a.fenetre->ShowStep(7);
+    a.fenetre->ShowStep(ETAPE_VERIFICATION);
     EXPECT_EQ(a.fenetre->SousEtape, 0u);
     EXPECT_EQ(a.Titre(), U("Vérification de l'appareil"));
     EXPECT_TRUE(a.Bouton("ButtonPrecedant")->isHidden());
@@ -441,10 +441,10 @@ TEST(NavigationAssistant, LesPagesDuSequenceur)
     EXPECT_FALSE(a.Barre()->isHidden());
     EXPECT_EQ(a.Barre()->value(), 0);
     EXPECT_TRUE(a.Timer()->isActive());
-    EXPECT_EQ(a.Timer()->interval(), 100);
+    EXPECT_EQ(a.Timer()->interval(), INTERVALLE_TRAVAIL_MS);
 
     // 9 and 10 have no page: only the counter moves.
-    a.fenetre->Step = 9;
+    a.fenetre->Step = ETAPE_ENVOI;
     a.fenetre->NextStep();
     EXPECT_EQ(a.Compteur(), U("Etape n° 10 sur 12"));
     EXPECT_EQ(a.Titre(), U("Programmation de votre Zantrel"));
@@ -464,8 +464,8 @@ TEST(NavigationAssistant, LAvancementNeDependNiDeLaLocaleNiDUneImageVide)
     Assistant a;
     a.fenetre->SetLanguage(1);
     a.Barre()->setRange(0, 0);
-    a.fenetre->Step = 8;
-    a.fenetre->ShowStep(8);
+    a.fenetre->Step = ETAPE_PROGRAMMATION;
+    a.fenetre->ShowStep(ETAPE_PROGRAMMATION);
     EXPECT_EQ(a.Label("LabelBarreProgression")->text(), U("Update progression : 0.0 %"));
 }
 
@@ -476,9 +476,9 @@ TEST(BoutonsAssistant, APropos)
     a.ports->Brancher();
     a.fenetre->SetLanguage(1);
     a.fenetre->show();
-    a.AllerA(6);
+    a.AllerA(ETAPE_CONNEXION);
     a.Precedent();  // page 5, ticking every 100 ms
-    ASSERT_EQ(a.Timer()->interval(), 100);
+    ASSERT_EQ(a.Timer()->interval(), INTERVALLE_TRAVAIL_MS);
 
     QString titre;
     bool auDessus = false;
@@ -520,12 +520,17 @@ TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage)
     // From the list, Enter is Next; keypad Enter too; Previous with the focus goes back; Connection
     // on page 5; Cancel, which has the focus on page 6.
     const struct { Qt::Key touche; bool repetee; const char* placer; int etape; const char* focus; } touches[] = {
-        {Qt::Key_Return, false, nullptr, 2, "ButtonSuivant"}, {Qt::Key_Space, false, nullptr, 3, "ButtonSuivant"},
-        {Qt::Key_Enter, false, nullptr, 4, "ButtonSuivant"}, {Qt::Key_Return, true, nullptr, 4, "ButtonSuivant"},
-        {Qt::Key_Return, false, "ButtonPrecedant", 3, "ButtonSuivant"}, {Qt::Key_Return, false, nullptr, 4, "ButtonSuivant"},
-        {Qt::Key_Return, false, nullptr, 5, "ButtonSuivant"}, {Qt::Key_Return, false, nullptr, 6, "ButtonPrecedant"},
-        {Qt::Key_Return, true, nullptr, 6, "ButtonPrecedant"}, {Qt::Key_Return, false, nullptr, 5, "ButtonSuivant"},
-        {Qt::Key_Return, false, nullptr, 6, "ButtonPrecedant"}};
+        {Qt::Key_Return, false, nullptr, ETAPE_BIENVENUE, "ButtonSuivant"},
+        {Qt::Key_Space, false, nullptr, ETAPE_CORDON_APPAREIL, "ButtonSuivant"},
+        {Qt::Key_Enter, false, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
+        {Qt::Key_Return, true, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
+        {Qt::Key_Return, false, "ButtonPrecedant", ETAPE_CORDON_APPAREIL, "ButtonSuivant"},
+        {Qt::Key_Return, false, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
+        {Qt::Key_Return, false, nullptr, ETAPE_CHOIX_PORT, "ButtonSuivant"},
+        {Qt::Key_Return, false, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"},
+        {Qt::Key_Return, true, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"},
+        {Qt::Key_Return, false, nullptr, ETAPE_CHOIX_PORT, "ButtonSuivant"},
+        {Qt::Key_Return, false, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"}};
     for (const auto& t : touches) {
         if (t.placer)
             a.Bouton(t.placer)->setFocus();
@@ -545,14 +550,14 @@ TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage)
     a.ports->Debrancher();
     a.Precedent();
     EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonPrecedant"));
-    a.AllerA(7);
+    a.AllerA(ETAPE_VERIFICATION);
     EXPECT_EQ(QApplication::focusWidget(), a.fenetre.get());
-    a.AllerA(12);
+    a.AllerA(ETAPE_REUSSITE);
     EXPECT_EQ(QApplication::focusWidget(), a.Bouton("ButtonPrecedant"));
 
     // Page 12: Enter on Yes leads to page 5; on Quit it ends.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(a.fenetre->Step, 5);
+    EXPECT_EQ(a.fenetre->Step, ETAPE_CHOIX_PORT);
     a.Bouton("ButtonQuitter")->setFocus();
     QTest::keyClick(a.Bouton("ButtonQuitter"), Qt::Key_Return);
     EXPECT_FALSE(a.fenetre->isVisible());
@@ -565,9 +570,9 @@ TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
         {0, "&Oui", "&Non", "Montrer les détails...", "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)"},
         {1, "&Yes", "&No", "Show Details...", "Result: 100002 (ERR_DELAI: the device did not answer in time)"}};
     for (const auto& c : cas) {
-        Assistant a(true, true);
+        Assistant a({nullptr, PoserQuestionBoite});  // the toolkit's message boxes
         a.fenetre->SetLanguage(c.langue);
-        a.AllerA(8);
+        a.AllerA(ETAPE_PROGRAMMATION);
         QString oui, non, boutonDetails, details;
         QTimer::singleShot(0, a.fenetre.get(), [&] {
             if (auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -585,7 +590,7 @@ TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
         EXPECT_EQ(non.toStdString(), c.non);
         EXPECT_EQ(boutonDetails.toStdString(), c.boutonDetails);
         EXPECT_TRUE(details.split('\n').contains(U(c.resultat))) << details.toStdString();
-        EXPECT_EQ(a.fenetre->Step, 8) << "No: the wizard does not go back to page 5";
+        EXPECT_EQ(a.fenetre->Step, ETAPE_PROGRAMMATION) << "No: the wizard does not go back to page 5";
     }
 }
 

@@ -3,23 +3,21 @@
 
 #include <tuple>
 
-#include "doublures.h"
+#include "tests/commun/doublures.h"
 
 namespace {
-
-constexpr int COM_APPAREIL = 33;  // ttyUSB0, where the doubles put the bridge
 
 TEST(PortAppareil, Page5OffreLaConnexionQuandLAppareilEstBranche)
 {
     Assistant a;
     a.ports->Brancher();
-    a.AllerA(5);
+    a.AllerA(ETAPE_CHOIX_PORT);
     EXPECT_TRUE(a.Bouton("ButtonSuivant")->isEnabled());
     EXPECT_TRUE(a.LigneVisible(4));
     EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
 
     a.Suivant();
-    EXPECT_EQ(a.fenetre->Step, 6);
+    EXPECT_EQ(a.fenetre->Step, ETAPE_CONNEXION);
 }
 
 TEST(PortAppareil, Page5SansAppareilNeLaissePasPasser)
@@ -27,20 +25,20 @@ TEST(PortAppareil, Page5SansAppareilNeLaissePasPasser)
     Assistant a;
     a.ports->Debrancher();
     const int portAvant = a.fenetre->Lien().NumeroDuPort();
-    a.AllerA(5);
+    a.AllerA(ETAPE_CHOIX_PORT);
     EXPECT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
     EXPECT_FALSE(a.LigneVisible(4));
     EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), portAvant) << "an ordinary port is not the device's";
 
     a.Bouton("ButtonSuivant")->click();
-    EXPECT_EQ(a.fenetre->Step, 5);
+    EXPECT_EQ(a.fenetre->Step, ETAPE_CHOIX_PORT);
 }
 
 TEST(PortAppareil, LesTopsDeLaPage5SuiventLeBranchement)
 {
     Assistant a;
     a.ports->Debrancher();
-    a.AllerA(5);
+    a.AllerA(ETAPE_CHOIX_PORT);
     ASSERT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
 
     a.ports->Brancher();
@@ -68,7 +66,7 @@ TEST(PortAppareil, UnTopSansChangementDeNumeroSuitLePont)
 {
     Assistant a;
     a.ports->valeurs = {{"\\Device\\Serial33", TYPE_TEXTE, "COM33"}};
-    a.AllerA(5);
+    a.AllerA(ETAPE_CHOIX_PORT);
     ASSERT_FALSE(a.Bouton("ButtonSuivant")->isEnabled());
     a.ports->Brancher();
     const int lectures = a.ports->lectures;
@@ -81,7 +79,7 @@ TEST(PortAppareil, UnTopSansChangementDeNumeroSuitLePont)
 
 TEST(PortAppareil, LesTopsDesAutresPagesChoisissentLePortSansToucherSuivant)
 {
-    for (int etape : {1, 2, 3, 4}) {
+    for (int etape : {ETAPE_LANGUE, ETAPE_BIENVENUE, ETAPE_CORDON_APPAREIL, ETAPE_CORDON_PC}) {
         SCOPED_TRACE(etape);
         Assistant a;
         a.ports->Debrancher();
@@ -108,7 +106,7 @@ TEST(PortAppareil, LaPage12SuitLePortPourLAppareilSuivant)
 {
     Assistant a;
     a.ports->Debrancher();
-    a.AllerA(12);
+    a.AllerA(ETAPE_REUSSITE);
     a.fenetre->TimerGestionSerieTimer();
     a.ports->Brancher();
     a.fenetre->TimerGestionSerieTimer();
@@ -138,7 +136,7 @@ TEST(PortAppareil, Page5DitPourquoiLePontNaPasDePort)
         a.ports->Debrancher();
         a.ports->pont = pont;
         a.fenetre->SetLanguage(langue);
-        a.AllerA(5);
+        a.AllerA(ETAPE_CHOIX_PORT);
         EXPECT_TRUE(ligne->isHidden()) << "a first look may be a bridge still binding its driver";
         EXPECT_TRUE(tick());
         EXPECT_TRUE(ligne->text().contains(U(extrait))) << ligne->text().toStdString();

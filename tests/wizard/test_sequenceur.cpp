@@ -22,7 +22,7 @@
 #include <QEvent>
 
 #include "appareil_factice.h"
-#include "doublures.h"
+#include "tests/commun/doublures.h"
 #include "tests/commun/blocs_attendus.h"
 
 namespace {
@@ -51,54 +51,34 @@ public:
     }
 };
 
-struct Banc {
-    std::shared_ptr<EtatAppareil> appareil = std::make_shared<EtatAppareil>();
-    std::shared_ptr<EtatPorts> ports = std::make_shared<EtatPorts>();
-    std::shared_ptr<EtatVerrou> verrou = std::make_shared<EtatVerrou>();
+// The window on a device that answers at once, noting each question as it comes.
+struct Banc : Assistant {
+    std::shared_ptr<EtatAppareil> appareil;
     std::vector<QuestionPosee> questions;
     bool reponse = true;
     std::function<void()> pendantQuestion;
     TemoinFermeture temoin;
-    std::unique_ptr<TFormMj> fenetre;
-    std::unique_ptr<TConfPort> recherche;
 
     // regles: where the package's device rule is looked for.
-    explicit Banc(std::vector<std::string> regles = {REGLE_ABSENTE})
+    explicit Banc(std::vector<std::string> regles = {REGLE_ABSENTE},
+                  std::shared_ptr<EtatAppareil> a = std::make_shared<EtatAppareil>())
+        : Assistant({std::make_unique<LigneAppareilFactice>(a),
+                     [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
+                            const QString& details) {
+                         questions.push_back({genre, boutons, texte, details, Timer()->isActive(),
+                                              appareil->PortOuvert(), fenetre->Step, appareil->Connecte(), verrou->tenu});
+                         if (pendantQuestion)
+                             pendantQuestion();
+                         return reponse;
+                     },
+                     true, std::move(regles)}),
+          appareil(std::move(a))
     {
-        ServicesFormMj services;
-        services.ligne = std::make_unique<LigneAppareilFactice>(appareil);
-        services.verrou = std::make_unique<VerrouFactice>(verrou);
-        services.reglesPeripherique = std::move(regles);
-        services.question = [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
-                                   const QString& details) {
-            questions.push_back({genre, boutons, texte, details, Timer()->isActive(), appareil->PortOuvert(), fenetre->Step,
-                                 appareil->Connecte(), verrou->tenu});
-            if (pendantQuestion)
-                pendantQuestion();
-            return reponse;
-        };
-        fenetre = std::make_unique<TFormMj>(std::move(services));
         fenetre->installEventFilter(&temoin);
-        recherche = std::make_unique<TConfPort>(std::make_unique<PortsFactices>(ports));
-        fenetre->AssocierPorts(recherche.get());
         ports->Brancher();
     }
-    ~Banc()
-    {
-        fenetre->AssocierPorts(nullptr);
-        fenetre.reset();
-    }
+    ~Banc() { fenetre.reset(); }  // before what its questions and its filter use
 
-    QTimer* Timer() const { return fenetre->findChild<QTimer*>(QStringLiteral("TimerGestionSerie")); }
-    QLabel* Label(const char* nom) const { return fenetre->findChild<QLabel*>(QString::fromLatin1(nom)); }
-
-    // Page 5, then Connexion: the sequencer has the wizard from here.
-    void Lancer()
-    {
-        while (fenetre->Step < 5)
-            fenetre->NextStep();
-        fenetre->ButtonSuivantClick();
-    }
     // Ticks until the condition holds; false when it did not within the limit.
     bool TopsJusqua(const std::function<bool()>& condition, int limite = 20000)
     {
@@ -125,12 +105,12 @@ TEST(Notices, UneNoticePosteeEstTraiteeAvantLeTravailDuTopSuivant)
     b.Lancer();
     b.fenetre->TimerGestionSerieTimer();  // connected: page 7 is posted, not shown
     ASSERT_TRUE(b.appareil->Connecte());
-    EXPECT_EQ(b.fenetre->Step, 6);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_CONNEXION);
     EXPECT_EQ(b.fenetre->NoticesEnAttente(), 1u);
 
     const int commandes = b.appareil->Commandes();
     b.fenetre->TimerGestionSerieTimer();  // the notice, and nothing else
-    EXPECT_EQ(b.fenetre->Step, 7);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_VERIFICATION);
     EXPECT_EQ(b.fenetre->NoticesEnAttente(), 0u);
     EXPECT_EQ(b.appareil->Commandes(), commandes) << "the tick that handled a notice sent nothing";
 
@@ -138,10 +118,10 @@ TEST(Notices, UneNoticePosteeEstTraiteeAvantLeTravailDuTopSuivant)
     EXPECT_EQ(b.fenetre->SousEtape, 1u) << "the next tick checks the model";
 
     // At the end-of-file record Step is 9 until the notice is handled: no stray byte-moving tick.
-    ASSERT_TRUE(b.TopsJusqua([&] { return b.fenetre->NoticesEnAttente() > 0 && b.fenetre->Step == 9; }));
+    ASSERT_TRUE(b.TopsJusqua([&] { return b.fenetre->NoticesEnAttente() > 0 && b.fenetre->Step == ETAPE_ENVOI; }));
     const int avant = b.appareil->Commandes();
     b.fenetre->TimerGestionSerieTimer();
-    EXPECT_EQ(b.fenetre->Step, 10);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_LANGUE_APPAREIL);
     EXPECT_EQ(b.appareil->Commandes(), avant);
 }
 
@@ -153,7 +133,7 @@ TEST(Notices, LaBoucleDEvenementsLesTraiteSansTop)
     b.fenetre->TimerGestionSerieTimer();
     ASSERT_EQ(b.fenetre->NoticesEnAttente(), 1u);
     QCoreApplication::processEvents();
-    EXPECT_EQ(b.fenetre->Step, 7);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_VERIFICATION);
     EXPECT_EQ(b.fenetre->NoticesEnAttente(), 0u);
 }
 
@@ -174,8 +154,8 @@ TEST(Notices, UnTopPendantUneQuestionNeFaitRien)
     b.Lancer();
     ASSERT_TRUE(b.TopsJusquaQuestion());
     EXPECT_EQ(commandesPendant, 0);
-    EXPECT_EQ(etapePendant, 7);
-    EXPECT_EQ(b.fenetre->Step, 5);
+    EXPECT_EQ(etapePendant, ETAPE_VERIFICATION);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);
 }
 
 // ---- the checks of step 7 ----
@@ -205,12 +185,12 @@ TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
     Banc b;
     cas.appareil(*b.appareil);
     b.Lancer();
-    ASSERT_TRUE(b.TopsJusqua([&] { return !b.questions.empty() || b.fenetre->Step == 8; }, 200));
+    ASSERT_TRUE(b.TopsJusqua([&] { return !b.questions.empty() || b.fenetre->Step == ETAPE_PROGRAMMATION; }, 200));
     b.TopsJusqua([] { return false; }, 20);  // a few more ticks: nothing asks twice
     if (*cas.question == '\0') {
         for (const QuestionPosee& q : b.questions)
             ADD_FAILURE() << q.texte.toStdString();
-        EXPECT_GE(b.fenetre->Step, 8);
+        EXPECT_GE(b.fenetre->Step, ETAPE_PROGRAMMATION);
         EXPECT_GT(b.appareil->Blocs(), 0);
         EXPECT_EQ(b.Label("LabelLigne3")->text(), QStringLiteral(" "));
         return;
@@ -221,12 +201,12 @@ TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
     EXPECT_EQ(q.boutons, BoutonsQuestion::OuiNon);
     EXPECT_EQ(q.genre, cas.genre);
     EXPECT_EQ(q.details, U((cas.details + VersionAssistant()).c_str()));
-    EXPECT_EQ(q.etape, 7);
+    EXPECT_EQ(q.etape, ETAPE_VERIFICATION);
     EXPECT_FALSE(q.portOuvert);
     EXPECT_FALSE(q.appareilConnecte) << "the farewell goes before the question";
     EXPECT_FALSE(q.verrouTenu);
     EXPECT_EQ(b.appareil->Blocs(), 0);
-    EXPECT_EQ(b.fenetre->Step, 5) << "Yes waits for another device";
+    EXPECT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT) << "Yes waits for another device";
 }
 
 // The details of a question at step 7: the sub-step, the operation and its result, then the port
@@ -378,9 +358,9 @@ TEST(Questions, LeTimerEstArreteEtLePortFermePendantLaQuestion)
         EXPECT_FALSE(q.timerActif);
         EXPECT_FALSE(q.portOuvert);
         EXPECT_FALSE(q.verrouTenu) << "the computer may sleep again while the user reads";
-        EXPECT_EQ(q.etape, 7);
+        EXPECT_EQ(q.etape, ETAPE_VERIFICATION);
         if (oui) {
-            EXPECT_EQ(b.fenetre->Step, 5);
+            EXPECT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);
             EXPECT_TRUE(b.Timer()->isActive());
             EXPECT_EQ(b.temoin.fermetures, 0);
         } else {
@@ -396,7 +376,7 @@ TEST(Questions, UneRaisonInconnueNePoseRienEtRelanceLeTimer)
     b.Lancer();
     b.fenetre->TimerGestionSerieTimer();
     b.fenetre->TimerGestionSerieTimer();
-    ASSERT_EQ(b.fenetre->Step, 7);
+    ASSERT_EQ(b.fenetre->Step, ETAPE_VERIFICATION);
     b.Timer()->stop();
     b.fenetre->OnRefusAppareil(MessageFenetre{TFormMj::MSG_REFUS_APPAREIL, 5, 0});
     EXPECT_TRUE(b.questions.empty());
@@ -436,7 +416,7 @@ TEST(Questions, LEtape6AbandonneApresVingtEssais)
     EXPECT_FALSE(q.timerActif);
     EXPECT_FALSE(q.portOuvert);
     EXPECT_EQ(commandesPendant, 0);
-    EXPECT_EQ(b.fenetre->Step, 5);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);
     EXPECT_TRUE(b.Timer()->isActive());
     b.TopsJusqua([] { return false; }, 10);
     EXPECT_EQ(b.appareil->Commandes(), 20);
@@ -473,10 +453,10 @@ TEST(Questions, AnnulerSurLaPage6ArreteLesEssais)
     b.fenetre->TimerGestionSerieTimer();
     ASSERT_EQ(b.appareil->Commandes(), 1);
     b.fenetre->ButtonPrecedantClick();
-    ASSERT_EQ(b.fenetre->Step, 5);
+    ASSERT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);
     b.TopsJusqua([] { return false; }, 30);
     EXPECT_EQ(b.appareil->Commandes(), 1);
-    EXPECT_EQ(b.Timer()->interval(), 100);
+    EXPECT_EQ(b.Timer()->interval(), INTERVALLE_TRAVAIL_MS);
     EXPECT_TRUE(b.questions.empty());
 }
 
@@ -567,19 +547,19 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     b.Lancer();
     // The computer is kept awake from the checks on: after the connection, before the first check.
     ASSERT_TRUE(b.TopsJusqua([&] { return b.verrou->tenu; }, 10));
-    EXPECT_EQ(b.fenetre->Step, 7);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_VERIFICATION);
     EXPECT_EQ(b.fenetre->SousEtape, 0u);
     EXPECT_EQ(b.verrou->qui, "Zantrel");
     EXPECT_EQ(b.verrou->pourquoi, "Zantrel update in progress: the computer must not sleep or shut down.");
     // A close refused during the transfer says why on the page.
-    ASSERT_TRUE(b.TopsJusquaEtape(8));
+    ASSERT_TRUE(b.TopsJusquaEtape(ETAPE_PROGRAMMATION));
     QCloseEvent fermeture;
     QCoreApplication::sendEvent(b.fenetre.get(), &fermeture);
     EXPECT_FALSE(fermeture.isAccepted());
     QLabel* pourquoi = b.Label("LabelFermetureRefusee");
     EXPECT_FALSE(pourquoi->isHidden());
     EXPECT_EQ(pourquoi->text(), U("Update in progress: the window can be closed once the Zantrel is released."));
-    ASSERT_TRUE(b.TopsJusquaEtape(11));
+    ASSERT_TRUE(b.TopsJusquaEtape(ETAPE_DECONNEXION));
     EXPECT_TRUE(b.verrou->tenu);
     EXPECT_EQ(b.appareil->Blocs(), BlocsDeLImage());
     EXPECT_EQ(b.Label("LabelBarreProgression")->text(), QStringLiteral("Update progression : 100.0 %"));
@@ -600,12 +580,12 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     EXPECT_TRUE(pourquoi->isHidden());
     b.fenetre->TimerGestionSerieTimer();
     EXPECT_TRUE(ligne4->isEnabled());
-    EXPECT_EQ(b.Timer()->interval(), 1000);
+    EXPECT_EQ(b.Timer()->interval(), INTERVALLE_ATTENTE_MS);
     for (int top = 0; top < 3; ++top)
         b.fenetre->TimerGestionSerieTimer();
-    EXPECT_EQ(b.fenetre->Step, 11);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_DECONNEXION);
     b.fenetre->TimerGestionSerieTimer();
-    EXPECT_EQ(b.fenetre->Step, 12);
+    EXPECT_EQ(b.fenetre->Step, ETAPE_REUSSITE);
     EXPECT_TRUE(b.questions.empty());
     EXPECT_EQ(b.verrou->prises, 1);
     const int commandes = b.appareil->Commandes();
@@ -615,10 +595,10 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
     // Yes: the next device, from the first record again.
     *b.appareil = EtatAppareil();
     b.fenetre->ButtonPrecedantClick();
-    ASSERT_EQ(b.fenetre->Step, 5);
-    EXPECT_EQ(b.Timer()->interval(), 1000);
+    ASSERT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);
+    EXPECT_EQ(b.Timer()->interval(), INTERVALLE_ATTENTE_MS);
     b.fenetre->ButtonSuivantClick();
-    ASSERT_TRUE(b.TopsJusquaEtape(12));
+    ASSERT_TRUE(b.TopsJusquaEtape(ETAPE_REUSSITE));
     EXPECT_EQ(b.appareil->Blocs(), BlocsDeLImage());
     EXPECT_TRUE(b.questions.empty());
 }
@@ -647,7 +627,7 @@ TEST(MiseAJour, LOctetDeLangue)
         if (c.faute)
             c.faute(*b.appareil);
         b.Lancer();
-        ASSERT_TRUE(b.TopsJusquaEtape(12)) << c.nom << ": stopped at step " << b.fenetre->Step;
+        ASSERT_TRUE(b.TopsJusquaEtape(ETAPE_REUSSITE)) << c.nom << ": stopped at step " << b.fenetre->Step;
         EXPECT_TRUE(b.questions.empty()) << c.nom;
         EXPECT_EQ(b.appareil->Eeprom()[EEPROM_LANGUE], c.apres) << c.nom;
         if (c.avant == c.apres) {
@@ -686,7 +666,7 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         EXPECT_TRUE(d.endsWith(U(LU_SERIE) + U("Version de l'appareil : 3.7.0\n") + U(VersionAssistant().c_str())))
             << d.toStdString();
         EXPECT_EQ(d.contains(U(", bloc à l'adresse 0x")), std::string(nom) == "block") << d.toStdString();
-        EXPECT_EQ(b.fenetre->Step, 5) << nom << ": Yes waits for the next attempt";
+        EXPECT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT) << nom << ": Yes waits for the next attempt";
         // Page 5 as the user sees it: Connection offered, and its invitation line not greyed.
         EXPECT_TRUE(b.fenetre->findChild<QPushButton*>(QStringLiteral("ButtonSuivant"))->isEnabled()) << nom;
         EXPECT_TRUE(b.Label("LabelLigne4")->isEnabled() && !b.Label("LabelLigne4")->isHidden()) << nom;
@@ -694,7 +674,7 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
             EXPECT_EQ(b.appareil->Blocs(), BlocsDeLImage() / 2 - 1);
         }
         if (std::string(nom) == "end of programming") {
-            EXPECT_EQ(b.questions[0].etape, 11);
+            EXPECT_EQ(b.questions[0].etape, ETAPE_DECONNEXION);
         }
     }
 }
@@ -706,11 +686,11 @@ TEST(MiseAJour, UneNouvelleTentativeRepartDuPremierEnregistrement)
     b.appareil->Refuser(protocole::CMD_ECRIRE_BLOC, -1, BlocsDeLImage() / 2, 1);
     b.Lancer();
     ASSERT_TRUE(b.TopsJusquaQuestion());
-    ASSERT_EQ(b.fenetre->Step, 5);
+    ASSERT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);
     const int avant = b.appareil->Blocs();
     b.fenetre->ButtonSuivantClick();
     EXPECT_EQ(b.fenetre->Parcours().IndexCourant(), 0);
-    ASSERT_TRUE(b.TopsJusquaEtape(11));
+    ASSERT_TRUE(b.TopsJusquaEtape(ETAPE_DECONNEXION));
     EXPECT_EQ(b.appareil->Blocs() - avant, BlocsDeLImage());
     EXPECT_EQ(b.questions.size(), 1u);
 }
@@ -727,7 +707,7 @@ TEST(AChaquePhase, Coupures)
     const Version mise{unsigned(VERSION_MAJEUR), unsigned(VERSION_MINEUR), unsigned(VERSION_REVISION)};
     Banc reference;
     reference.Lancer();
-    ASSERT_TRUE(reference.TopsJusquaEtape(12));
+    ASSERT_TRUE(reference.TopsJusquaEtape(ETAPE_REUSSITE));
     const std::vector<std::uint8_t> memoire = reference.appareil->A().MemoireProgramme();
     const std::vector<std::uint8_t> eeprom = reference.appareil->Eeprom();
     const int blocs = reference.appareil->Blocs();
@@ -775,6 +755,8 @@ TEST(AChaquePhase, Coupures)
     std::printf("%-22s %-6s %-5s %-9s %-9s %-44s %s\n", "cut at", "EEPROM", "taken", "version", "after cut",
                 "first run", "second run");
     for (const Coupure& c : coupures) {
+        SCOPED_TRACE(c.phase + (c.adresse >= 0 ? " at " + std::to_string(c.adresse) : "") + (c.prise ? " taken" : " lost")
+                     + " from " + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]));
         Banc b;
         b.appareil->Identite(c.depuis[0], c.depuis[1], c.depuis[2], 0xFF);
         FautesAppareil& f = b.appareil->options.fautes;
@@ -785,36 +767,38 @@ TEST(AChaquePhase, Coupures)
         if (c.blocRefuse)
             b.appareil->Refuser(CMD_ECRIRE_BLOC, -1, 1, 1);
         b.Lancer();
-        const auto attente = [&] { return b.fenetre->Step == 12 || (b.fenetre->Step == 5 && !b.questions.empty()); };
-        ASSERT_TRUE(b.TopsJusqua(attente)) << c.phase << ": first run stopped at step " << b.fenetre->Step;
+        const auto attente = [&] {
+            return b.fenetre->Step == ETAPE_REUSSITE || (b.fenetre->Step == ETAPE_CHOIX_PORT && !b.questions.empty());
+        };
+        if (!b.TopsJusqua(attente)) {
+            ADD_FAILURE() << "first run stopped at step " << b.fenetre->Step;
+            continue;
+        }
         std::string premier = "page 12";
         if (!b.questions.empty())
             premier = "question at step " + std::to_string(b.questions[0].etape) + ": "
                       + b.questions[0].texte.left(24).toStdString();
         const std::vector<std::uint8_t> apres = b.appareil->Eeprom();
-        const std::string cas = c.phase + (c.adresse >= 0 ? " at " + std::to_string(c.adresse) : "")
-                                + (c.prise ? " taken" : " lost") + " from "
-                                + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]);
         if (b.questions.empty()) {
             EXPECT_TRUE(b.appareil->A().ProgrammationTerminee() && b.appareil->A().MemoireProgramme() == memoire)
-                << cas << ": page 12 for a device not finished";
+                << "page 12 for a device not finished";
         }
         const std::string versionApres = texteVersion(apres[EEPROM_MAJEUR], apres[EEPROM_MINEUR], apres[EEPROM_REVISION]);
 
-        if (b.fenetre->Step == 12)
+        if (b.fenetre->Step == ETAPE_REUSSITE)
             b.fenetre->ButtonPrecedantClick();
         const std::size_t questions = b.questions.size();
         const int blocsAvant = b.appareil->Blocs();
         b.fenetre->ButtonSuivantClick();
-        const bool fini = b.TopsJusquaEtape(12);
+        const bool fini = b.TopsJusquaEtape(ETAPE_REUSSITE);
         EXPECT_TRUE(fini && b.questions.size() == questions)
-            << cas << ": second run stopped at step " << b.fenetre->Step << ", "
+            << "second run stopped at step " << b.fenetre->Step << ", "
             << (b.questions.size() > questions ? b.questions.back().texte.toStdString() : "");
-        EXPECT_EQ(b.appareil->Blocs() - blocsAvant, blocs) << cas;
-        EXPECT_TRUE(b.appareil->A().MemoireProgramme() == memoire) << cas << ": program memory is not the image's";
-        EXPECT_EQ(b.appareil->Eeprom(), eeprom) << cas << ": stamp or language";
-        EXPECT_TRUE(b.appareil->A().ProgrammationTerminee()) << cas;
-        EXPECT_EQ(b.appareil->A().Anomalies(), std::vector<std::string>()) << cas;
+        EXPECT_EQ(b.appareil->Blocs() - blocsAvant, blocs);
+        EXPECT_TRUE(b.appareil->A().MemoireProgramme() == memoire) << "program memory is not the image's";
+        EXPECT_EQ(b.appareil->Eeprom(), eeprom) << "stamp or language";
+        EXPECT_TRUE(b.appareil->A().ProgrammationTerminee());
+        EXPECT_EQ(b.appareil->A().Anomalies(), std::vector<std::string>());
         std::printf("%-22s %-6s %-5s %-9s %-9s %-44s %s\n", c.phase.c_str(),
                     c.adresse >= 0 ? std::to_string(c.adresse).c_str() : "",
                     c.prise ? "yes" : "no", texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]).c_str(),

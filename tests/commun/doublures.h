@@ -15,6 +15,7 @@
 
 #include "link/ligne_serie.h"
 #include "ports/TConfigurationPort.h"
+#include "tests/commun/ports_factices.h"
 #include "tests/commun/version_attendue.h"
 #include "wizard/TFormMj.h"
 
@@ -77,29 +78,14 @@ private:
 // Where the package's device rule would be: nowhere, unless a test puts it there.
 inline const std::string REGLE_ABSENTE = "/nulle-part/70-zantrel.rules";
 
-// The PC's serial-port list, changed by the test between scans as the user plugs and pulls.
-struct EtatPorts {
-    std::vector<ValeurPort> valeurs;
-    int lectures = 0;
-    ConstatPont pont;  // the device's bridge on the bus
-
-    void Brancher() { valeurs = {{"\\Device\\Serial0", TYPE_TEXTE, "COM1"}, {"\\Device\\Silabser0", TYPE_TEXTE, "COM33"}}; }
-    void Debrancher() { valeurs = {{"\\Device\\Serial0", TYPE_TEXTE, "COM1"}}; }
-};
-
-class PortsFactices : public SourcePorts {
-public:
-    explicit PortsFactices(std::shared_ptr<EtatPorts> etat) : Etat(std::move(etat)) {}
-    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
-    {
-        ++Etat->lectures;
-        valeurs = Etat->valeurs;
-        return LecturePorts::Lue;
-    }
-    ConstatPont ExaminerPont() override { return Etat->pont; }
-
-private:
-    std::shared_ptr<EtatPorts> Etat;
+// What the harnesses change in the window's services; the rest are the stand-ins above.
+struct OptionsAssistant {
+    std::unique_ptr<LigneSerie> ligne;  // else a line on which no byte ever comes
+    PoseQuestion question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) {
+        return false;  // No
+    };
+    bool verrouFactice = true;          // else the system's lock against sleep
+    std::vector<std::string> regles = {REGLE_ABSENTE};
 };
 
 // The window, its port finder and the stand-ins, with its controls found by name.
@@ -111,25 +97,23 @@ struct Assistant {
     std::unique_ptr<TFormMj> fenetre;
     std::unique_ptr<TConfPort> recherche;
 
-    // boitesReelles: the questions are the toolkit's message boxes; else always answered No.
-    explicit Assistant(bool avecPorts = true, bool boitesReelles = false)
+    explicit Assistant(OptionsAssistant options = {})
     {
         ServicesFormMj services;
-        services.ligne = std::make_unique<LigneMuette>(ligne);
+        services.ligne = options.ligne ? std::move(options.ligne) : std::make_unique<LigneMuette>(ligne);
         services.ouvreur = [this](const std::string& url) { urls.push_back(url); return true; };
-        services.verrou = std::make_unique<VerrouFactice>(verrou);
-        services.reglesPeripherique = {REGLE_ABSENTE};
-        if (!boitesReelles)
-            services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) { return false; };
+        if (options.verrouFactice)
+            services.verrou = std::make_unique<VerrouFactice>(verrou);
+        services.reglesPeripherique = std::move(options.regles);
+        services.question = std::move(options.question);
         fenetre = std::make_unique<TFormMj>(std::move(services));
-        if (avecPorts) {
-            recherche = std::make_unique<TConfPort>(std::make_unique<PortsFactices>(ports));
-            fenetre->AssocierPorts(recherche.get());
-        }
+        recherche = std::make_unique<TConfPort>(std::make_unique<PortsFactices>(ports));
+        fenetre->AssocierPorts(recherche.get());
     }
     ~Assistant()
     {
-        fenetre->AssocierPorts(nullptr);
+        if (fenetre)
+            fenetre->AssocierPorts(nullptr);
         fenetre.reset();
     }
 
@@ -155,6 +139,12 @@ struct Assistant {
     {
         while (fenetre->Step < etape)
             fenetre->NextStep();
+    }
+    // Page 5, then Connexion: the sequencer has the wizard from here.
+    void Lancer()
+    {
+        AllerA(ETAPE_CHOIX_PORT);
+        fenetre->ButtonSuivantClick();
     }
 };
 
