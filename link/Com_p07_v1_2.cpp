@@ -22,6 +22,8 @@ bool VitessePcConnue(int bauds) {
     return false;
 }
 
+constexpr char CHIFFRES_HEX[] = "0123456789ABCDEF";
+
 // The device sends its values as upper-case hexadecimal digits only.
 bool ChiffreHex(unsigned car) { return (car >= '0' && car <= '9') || (car >= 'A' && car <= 'F'); }
 
@@ -380,30 +382,29 @@ int ComP07::EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) 
     if (const int refus = VerifierBloc(adresse, nbMots)) return Resultat = refus;
     if (nbMots > 0 && mots == nullptr) return Resultat = ERR_ETAT_OU_BLOC;
 
-    const unsigned char a0 = static_cast<unsigned char>(adresse & 0xFF);
-    const unsigned char a1 = static_cast<unsigned char>((adresse >> 8) & 0xFF);
-    const unsigned char a2 = static_cast<unsigned char>((adresse >> 16) & 0xFF);
-    const unsigned char a3 = static_cast<unsigned char>((adresse >> 24) & 0xFF);
-    if (EcrireOctet(CMD_ECRIRE_BLOC) == 0 &&
-        EnvoyerHex(static_cast<unsigned char>(2 * nbMots)) == 0 &&
-        EnvoyerHex(a0 ^ CLE_K0) == 0 && EnvoyerHex(a1 ^ CLE_K1) == 0 &&
-        EnvoyerHex(a2 ^ CLE_K0) == 0 && EnvoyerHex(a3 ^ CLE_K1) == 0) {
-        for (unsigned i = 0; i < nbMots && Resultat == 0; ++i) {
-            if (EnvoyerHex(static_cast<unsigned char>((mots[i] & 0xFF) ^ CLE_K0)) == 0)
-                EnvoyerHex(static_cast<unsigned char>(((mots[i] >> 8) & 0xFF) ^ CLE_K1));
-        }
+    // The whole frame in one write: the line is not handed 70 pieces per block.
+    char trame[1 + 2 * (1 + 4 + 2 * MOTS_BLOC_MAX)];
+    std::size_t n = 0;
+    const auto hex = [&](unsigned octet) {
+        trame[n++] = CHIFFRES_HEX[(octet >> 4) & 0x0F];
+        trame[n++] = CHIFFRES_HEX[octet & 0x0F];
+    };
+    trame[n++] = static_cast<char>(CMD_ECRIRE_BLOC);
+    hex(2 * nbMots);
+    for (unsigned i = 0; i < 4; ++i) hex(((adresse >> (8 * i)) & 0xFF) ^ (i % 2 ? CLE_K1 : CLE_K0));
+    for (unsigned i = 0; i < nbMots; ++i) {
+        hex((mots[i] & 0xFF) ^ CLE_K0);
+        hex(((mots[i] >> 8) & 0xFF) ^ CLE_K1);
     }
-    const int envoi = Resultat;
+    const int envoi = EcrireTampon(trame, static_cast<int>(n));
 
-    // The reply is read even after a failed send, so that a late answer does not linger.
+    // The reply is read even after a failed send, so that a late answer does not linger; a
+    // block that did not all go out is not written, whatever came back or failed to.
     unsigned reponse = 0;
-    if (LireOctet(&reponse) != 0) return Resultat;
-    if (reponse != ACQUIT) {
-        ViderLigne();
-        return Resultat = ERR_REPONSE;
-    }
-    // A block that did not all go out is not written, whatever came back.
-    return Resultat = envoi;
+    const int lecture = LireOctet(&reponse);
+    if (lecture == 0 && reponse != ACQUIT) ViderLigne();
+    if (envoi != 0 || lecture != 0) return Resultat = envoi != 0 ? envoi : lecture;
+    return Resultat = reponse == ACQUIT ? 0 : ERR_REPONSE;
 }
 
 int ComP07::TerminerProgrammation() {
@@ -421,8 +422,7 @@ int ComP07::TerminerProgrammation() {
 }
 
 int ComP07::EnvoyerHex(unsigned char octet) {
-    static constexpr char CHIFFRES[] = "0123456789ABCDEF";
-    const char paire[2] = {CHIFFRES[octet >> 4], CHIFFRES[octet & 0x0F]};
+    const char paire[2] = {CHIFFRES_HEX[octet >> 4], CHIFFRES_HEX[octet & 0x0F]};
     return EcrireTampon(paire, 2);
 }
 

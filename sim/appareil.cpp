@@ -1,5 +1,7 @@
 #include "sim/appareil.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -100,23 +102,34 @@ void Appareil::MettreSousTension() {
     phase_ = Phase::Aucune;
     vitesse_ = VITESSE_INITIALE;
     finReception_ = {};
+    instant_ = {};
     occupeJusqua_ = {};
 }
 
+// The device's clock runs ahead of the wall clock while it works on bytes still crossing the
+// wire: it sleeps only before what the PC can see (a reply, a dropped line), once, so that
+// neither a late wake-up nor a sleep's overshoot adds up over a frame.
+LigneAppareil::Horloge::time_point Appareil::Instant() const {
+    return std::max(ligne_->Maintenant(), instant_);
+}
+
+void Appareil::Rattraper() { ligne_->DormirJusqua(instant_); }
+
 void Appareil::Attendre(int ms) {
-    if (ms > 0) ligne_->DormirJusqua(ligne_->Maintenant() + std::chrono::milliseconds(ms));
+    if (ms > 0) instant_ = Instant() + std::chrono::milliseconds(ms);
 }
 
 // ---- bytes on the line ----
 
 Appareil::Reception Appareil::Recevoir(unsigned char& octet, int delaiMs) {
-    switch (ligne_->Lire(octet, delaiMs)) {
+    // A time-out runs from the device's own time.
+    const auto avance = std::chrono::ceil<std::chrono::milliseconds>(Instant() - ligne_->Maintenant());
+    switch (ligne_->Lire(octet, delaiMs < 0 ? delaiMs : delaiMs + static_cast<int>(avance.count()))) {
     case LigneAppareil::Lecture::Delai: return Reception::Delai;
     case LigneAppareil::Lecture::Fermee: return Reception::Fermee;
     case LigneAppareil::Lecture::Octet: break;
     }
-    const auto arrivee = ligne_->Maintenant();
-    Recu();
+    const auto arrivee = Recu();
     Noter(true, octet);
     const std::string ecart = EcartAvecPc();
     if (!ecart.empty()) {
@@ -151,7 +164,7 @@ std::string Appareil::EcartAvecPc() {
 
 // Time stamps only: the busy time costs nothing unless the PC sends into it.
 void Appareil::Occuper(int ms, const char* travail) {
-    occupeJusqua_ = ligne_->Maintenant() + std::chrono::milliseconds(ms);
+    occupeJusqua_ = Instant() + std::chrono::milliseconds(ms);
     travail_ = travail;
 }
 
@@ -160,16 +173,16 @@ void Appareil::Repondre(unsigned char octet) {
     Emettre(octet);
 }
 
-// A pseudo-terminal hands over what the PC wrote at once: a byte is taken as arrived only
-// once the bytes before it and itself would have crossed the wire at the current rate.
-void Appareil::Recu() {
-    if (options_.rapide) return;
-    // A byte read less than a character late was waiting behind the one before: it follows it
-    // on the wire, so the sleep's own overshoot does not add up over a frame.
+// A pseudo-terminal hands over what the PC wrote at once: a byte that was waiting follows the
+// one before it on the wire, and is taken as arrived once it has crossed it at the current rate.
+// Returns when it started on the wire.
+LigneAppareil::Horloge::time_point Appareil::Recu() {
     const auto maintenant = ligne_->Maintenant();
-    const auto caractere = TempsCaractere();
-    finReception_ = (maintenant > finReception_ + caractere ? maintenant : finReception_) + caractere;
-    ligne_->DormirJusqua(finReception_);
+    if (options_.rapide) return maintenant;
+    const auto debut = std::max(maintenant, finReception_);
+    finReception_ = debut + TempsCaractere();
+    instant_ = std::max(instant_, finReception_);
+    return debut;
 }
 
 std::chrono::microseconds Appareil::TempsCaractere() const {
@@ -179,10 +192,11 @@ std::chrono::microseconds Appareil::TempsCaractere() const {
 // The wire time of one character at the current rate.
 void Appareil::Cadencer() {
     if (options_.rapide) return;
-    ligne_->DormirJusqua(ligne_->Maintenant() + TempsCaractere());
+    instant_ = Instant() + TempsCaractere();
 }
 
 void Appareil::Emettre(const unsigned char* octets, std::size_t nombre) {
+    Rattraper();
     const std::string ecart = EcartAvecPc();
     if (!ecart.empty()) {
         for (std::size_t i = 0; i < nombre; ++i)
@@ -254,7 +268,7 @@ void Appareil::Noter(bool versAppareil, unsigned char octet) {
     }
     if (fichierTrace_.is_open()) {
         const double ms =
-            std::chrono::duration<double, std::milli>(ligne_->Maintenant() - debut_).count();
+            std::chrono::duration<double, std::milli>(Instant() - debut_).count();
         char ligne[64];
         std::snprintf(ligne, sizeof ligne, "%10.3f %s %02X\n", ms, versAppareil ? "PC>AP" : "AP>PC",
                       octet);
@@ -304,6 +318,7 @@ bool Appareil::Prendre(unsigned char commande, long adresse) {
 // The power goes: the line drops, and Servir returns once the device reads it closed.
 void Appareil::Couper() {
     coupe_ = true;
+    Rattraper();
     ligne_->Raccrocher();
 }
 

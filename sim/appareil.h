@@ -49,7 +49,9 @@ private:
     bool LireParametres(unsigned char* valeurs, std::size_t nombre, const char* commande,
                         bool& valides);
     void Repondre(unsigned char octet);
-    void Recu();
+    LigneAppareil::Horloge::time_point Recu();
+    LigneAppareil::Horloge::time_point Instant() const;
+    void Rattraper();
     void Cadencer();
     std::chrono::microseconds TempsCaractere() const;
     std::string EcartAvecPc();
@@ -91,6 +93,7 @@ private:
     bool coupe_ = false;
     bool coupureApres_ = false;  // for the command under way
     LigneAppareil::Horloge::time_point finReception_{};  // when the last byte received ended on the wire
+    LigneAppareil::Horloge::time_point instant_{};       // the device's own time, when ahead of the wall clock
     LigneAppareil::Horloge::time_point occupeJusqua_{};  // busy erasing or writing until then
     const char* travail_ = "";                               // what keeps it busy
     bool parasiteEnvoye_ = false;

@@ -265,8 +265,9 @@ TEST_F(ArbreSysfs, BridgeWithoutItsPortIsExplained)
             Pilote("usb", "cp210x");
         // A daemon is known by its command name: a copy of sleep under the daemon's name.
         const std::string demon = racine + "/brltty";
-        if (c.braille)
+        if (c.braille) {
             ASSERT_EQ(std::system(("cp /bin/sleep '" + demon + "'").c_str()), 0);
+        }
         const pid_t pid = c.tenu ? Tenir(dev + "/bus/usb/001/007") : c.braille ? Tenir(racine + "/rien", demon) : 0;
         const ConstatPont constat = Pont();
         if (pid > 0 && kill(pid, SIGKILL) == 0)
