@@ -47,6 +47,14 @@ public:
         PcHex(valeur);
         Ap(0x84);
     }
+    // A rate change: its code, and the device's two acknowledges at the old rate.
+    void Vitesse(int code) {
+        Pc(0x9E);
+        PcHex(code >> 8);
+        PcHex(code & 0xFF);
+        Ap(0x84);
+        Ap(0x84);
+    }
     const std::string& Texte() const { return texte_; }
 
     static std::string DeLaTrace(const std::vector<OctetTrace>& trace) {
@@ -112,11 +120,7 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     e.LireEeprom(0x3FD, 3);
     e.LireEeprom(0x3FE, 7);
     e.LireEeprom(0x3FC, 0);
-    e.Pc(0x9E);
-    e.PcHex(0x00);
-    e.PcHex(0x44);
-    e.Ap(0x84);
-    e.Ap(0x84);
+    e.Vitesse(0x0044);
     e.Pc(0x83);
     e.Ap(0x84);
     e.Pc(0x90);
@@ -140,11 +144,7 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     e.EcrireEeprom(0x3FD, 5);
     e.LireEeprom(0x00F, 0xFF);
     e.EcrireEeprom(0x00F, 1);
-    e.Pc(0x9E);
-    e.PcHex(0x03);
-    e.PcHex(0x40);
-    e.Ap(0x84);
-    e.Ap(0x84);
+    e.Vitesse(0x0340);
     e.Pc(0x91);
     e.Ap(0x84);
     EXPECT_EQ(Echanges::DeLaTrace(sim->Trace()), e.Texte());
