@@ -59,6 +59,10 @@ private:
     bool EnvoyerHex(unsigned char valeur, bool nonHex = false);
     void Noter(bool versAppareil, unsigned char octet);
     void Signaler(const std::string& anomalie);
+    // The anomaly, and the reject byte for the PC.
+    void Rejeter(const std::string& raison);
+    // True in the phase a command needs; else the command is rejected: refus, and the phase.
+    bool EnPhase(Phase voulue, const std::string& refus);
 
     void Traiter(unsigned char commande);
     void Connexion();
