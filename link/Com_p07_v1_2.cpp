@@ -38,22 +38,13 @@ ComP07::ComP07(std::unique_ptr<LigneSerie> ligne)
       Delais(),
       DelaisInitiaux() {
     // 8 data bits, even parity checked, 1 stop bit, no handshake, DTR off, RTS on: the
-    // bootloader's line. Only BaudRate changes afterwards.
+    // bootloader's line. Only BaudRate changes afterwards; the fields not set here stay 0.
     Reglages.DCBlength = sizeof(Reglages);
     Reglages.BaudRate = VITESSE_INITIALE;
     Reglages.fBinary = 1;
     Reglages.fParity = 1;
-    Reglages.fOutxCtsFlow = 0;
-    Reglages.fOutxDsrFlow = 0;
     Reglages.fDtrControl = DTR_CONTROL_DISABLE;
-    Reglages.fDsrSensitivity = 0;
-    Reglages.fTXContinueOnXoff = 0;
-    Reglages.fOutX = 0;
-    Reglages.fInX = 0;
-    Reglages.fErrorChar = 0;
-    Reglages.fNull = 0;
     Reglages.fRtsControl = RTS_CONTROL_ENABLE;
-    Reglages.fAbortOnError = 0;
     Reglages.XonLim = 100;
     Reglages.XoffLim = 100;
     Reglages.ByteSize = 8;
@@ -62,7 +53,6 @@ ComP07::ComP07(std::unique_ptr<LigneSerie> ligne)
     Reglages.XonChar = 1;
     Reglages.XoffChar = 2;
     Reglages.ErrorChar = 4;
-    Reglages.EofChar = 0;
     Reglages.EvtChar = 3;
 
     Delais.ReadIntervalTimeout = DELAI_INTERVALLE_LECTURE_MS;

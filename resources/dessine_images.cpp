@@ -71,14 +71,20 @@ void DessinerMarque(QPainter& peintre, const Marque& m)
     peintre.fillRect(m.barre, Qt::white);
 }
 
+// The pictures' one typeface; espacement: pixels added between letters.
+QFont Police(int pixels, bool gras, double espacement = 0)
+{
+    QFont police(QStringLiteral("DejaVu Sans"));
+    police.setPixelSize(pixels);
+    police.setBold(gras);
+    police.setLetterSpacing(QFont::AbsoluteSpacing, espacement);
+    return police;
+}
+
 // The maker's name in bold blue capitals or small letters, with the sky-blue rule under it.
 void DessinerNom(QPainter& peintre, const QString& nom, const QRectF& cadre, double espacement, const QRectF& trait)
 {
-    QFont police(QStringLiteral("DejaVu Sans"));
-    police.setPixelSize(34);
-    police.setBold(true);
-    police.setLetterSpacing(QFont::AbsoluteSpacing, espacement);
-    peintre.setFont(police);
+    peintre.setFont(Police(34, true, espacement));
     peintre.setPen(BLEU);
     peintre.drawText(cadre, Qt::AlignLeft | Qt::AlignVCenter, nom);
     peintre.fillRect(trait, CIEL);
@@ -92,10 +98,7 @@ QImage Logo()
     peintre.setRenderHint(QPainter::Antialiasing);
     DessinerMarque(peintre, {QRectF(5, 4, 50, 49), 24, 14, 43, 14, 7, QRectF(19, 14, 5, 29)});
     DessinerNom(peintre, QStringLiteral("KORVANE"), QRectF(68, 0, 316, 40), 4, QRectF(70, 41, 300, 2));
-    QFont devise(QStringLiteral("DejaVu Sans"));
-    devise.setPixelSize(10);
-    devise.setLetterSpacing(QFont::AbsoluteSpacing, 2);
-    peintre.setFont(devise);
+    peintre.setFont(Police(10, false, 2));
     peintre.setPen(CIEL);
     peintre.drawText(QRectF(70, 44, 300, 13), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("INSTRUMENTS DE MESURE"));
@@ -135,10 +138,7 @@ QImage ConnexionAppareilPc(int echelle)
         peintre.drawEllipse(QRectF(26 + i * 22, 104, 14, 14));
     peintre.setBrush(QColor(0xd0, 0x30, 0x20));
     peintre.drawEllipse(QRectF(48, 134, 18, 18));
-    QFont marque(QStringLiteral("DejaVu Sans"));
-    marque.setPixelSize(10);
-    marque.setBold(true);
-    peintre.setFont(marque);
+    peintre.setFont(Police(10, true));
     peintre.setPen(Qt::white);
     peintre.drawText(QRectF(14, 154, 86, 14), Qt::AlignCenter, QStringLiteral("P07"));
 
@@ -167,10 +167,7 @@ QImage ConnexionAppareilPc(int echelle)
     peintre.setPen(QPen(QColor(0x9a, 0x9a, 0xa2), 1));
     for (int rang = 0; rang < 3; ++rang)
         peintre.drawLine(QPointF(264 - rang * 2, 122 + rang * 8), QPointF(348 + rang * 2, 122 + rang * 8));
-    QFont pc(QStringLiteral("DejaVu Sans"));
-    pc.setPixelSize(26);
-    pc.setBold(true);
-    peintre.setFont(pc);
+    peintre.setFont(Police(26, true));
     peintre.setPen(Qt::white);
     peintre.drawText(QRectF(268, 52, 76, 54), Qt::AlignCenter, QStringLiteral("PC"));
     return image;

@@ -285,6 +285,17 @@ void Appareil::Signaler(const std::string& anomalie) {
     if (options_.surAnomalie) options_.surAnomalie(anomalie);
 }
 
+void Appareil::Rejeter(const std::string& raison) {
+    Signaler(raison);
+    Repondre(REP_REJET);
+}
+
+bool Appareil::EnPhase(Phase voulue, const std::string& refus) {
+    if (phase_ == voulue) return true;
+    Rejeter(refus + Format(" (phase %u)", static_cast<unsigned>(phase_)));
+    return false;
+}
+
 // ---- commands ----
 
 // Called once for each coming of a command, once its address is known. A cut that loses the
@@ -411,13 +422,11 @@ void Appareil::EcrireEeprom() {
     const unsigned adresse = octets[0] * 256u + octets[1];
     if (!Prendre(CMD_ECRIRE_EEPROM, adresse)) return;
     if (!valide) {
-        Signaler(std::string("EEPROM write") + NON_HEX + "; refused");
-        Repondre(REP_REJET);
+        Rejeter(std::string("EEPROM write") + NON_HEX + "; refused");
         return;
     }
     if (adresse >= TAILLE_EEPROM) {
-        Signaler(Format("EEPROM write at %u, beyond the EEPROM; refused", adresse));
-        Repondre(REP_REJET);
+        Rejeter(Format("EEPROM write at %u, beyond the EEPROM; refused", adresse));
         return;
     }
     {
@@ -438,12 +447,7 @@ void Appareil::EntrerProgrammation() {
 
 // Erases the application area, so that a later block never lands on stale flash.
 void Appareil::PreparerEcriture() {
-    if (phase_ != Phase::Programmation) {
-        Signaler(Format("prepare command refused: programming not entered (phase %u)",
-                        static_cast<unsigned>(phase_)));
-        Repondre(REP_REJET);
-        return;
-    }
+    if (!EnPhase(Phase::Programmation, "prepare command refused: programming not entered")) return;
     {
         std::lock_guard<std::mutex> verrou(verrou_);
         std::fill(programme_.begin() + ADRESSE_BLOC_MIN, programme_.end(), 0xFF);
@@ -460,8 +464,7 @@ void Appareil::EcrireBloc() {
     if (!LireParametres(&compte, 1, "block write", valide)) return;
     if (!valide) {
         // Without a count the rest of the frame cannot be followed.
-        Signaler(std::string("block refused: count") + NON_HEX);
-        Repondre(REP_REJET);
+        Rejeter(std::string("block refused: count") + NON_HEX);
         return;
     }
     // The address, least significant byte first, then the data; even bytes keyed with K0, odd
@@ -474,36 +477,28 @@ void Appareil::EcrireBloc() {
         if (i < 4) adresse |= static_cast<unsigned>(trame[i]) << (8 * i);
     }
     if (!Prendre(CMD_ECRIRE_BLOC, adresse)) return;
-    auto rejeter = [this](const std::string& raison) {
-        Signaler(raison);
-        Repondre(REP_REJET);
-    };
-    if (phase_ != Phase::Ecriture) {
-        rejeter(Format("block refused: not prepared for writing (phase %u)",
-                       static_cast<unsigned>(phase_)));
-        return;
-    }
+    if (!EnPhase(Phase::Ecriture, "block refused: not prepared for writing")) return;
     if (!valide) {
-        rejeter(std::string("block refused: frame") + NON_HEX);
+        Rejeter(std::string("block refused: frame") + NON_HEX);
         return;
     }
     // Checked here again, not with ComP07's rules: a device does not trust what the PC sends.
     if (compte % 2 != 0 || compte > 2 * MOTS_BLOC_MAX) {
-        rejeter(Format("block refused: byte count %u is odd or above %u", compte, 2 * MOTS_BLOC_MAX));
+        Rejeter(Format("block refused: byte count %u is odd or above %u", compte, 2 * MOTS_BLOC_MAX));
         return;
     }
     if (adresse % 2 != 0) {
-        rejeter(Format("block refused: odd address 0x%X", adresse));
+        Rejeter(Format("block refused: odd address 0x%X", adresse));
         return;
     }
     if (adresse < ADRESSE_BLOC_MIN || adresse > ADRESSE_BLOC_MAX) {
-        rejeter(Format("block refused: address 0x%X outside 0x%X..0x%X", adresse, ADRESSE_BLOC_MIN,
+        Rejeter(Format("block refused: address 0x%X outside 0x%X..0x%X", adresse, ADRESSE_BLOC_MIN,
                        ADRESSE_BLOC_MAX));
         return;
     }
     const unsigned finRangee = (adresse & ~(TAILLE_RANGEE - 1)) + TAILLE_RANGEE;
     if (adresse + compte > finRangee) {
-        rejeter(Format("block refused: 0x%X + %u bytes crosses the row ending at 0x%X", adresse,
+        Rejeter(Format("block refused: 0x%X + %u bytes crosses the row ending at 0x%X", adresse,
                        compte, finRangee));
         return;
     }
@@ -532,14 +527,12 @@ void Appareil::ChangerVitesse() {
     if (!LireParametres(code, 2, "rate change", valide)) return;
     if (!Prendre(CMD_VITESSE)) return;
     if (!valide) {
-        Signaler(std::string("rate change") + NON_HEX + "; refused");
-        Repondre(REP_REJET);
+        Rejeter(std::string("rate change") + NON_HEX + "; refused");
         return;
     }
     const int bauds = VitessePourCode(static_cast<std::uint16_t>(code[0] * 256u + code[1]));
     if (bauds == 0) {
-        Signaler(Format("rate change refused: unknown rate code 0x%02X%02X", code[0], code[1]));
-        Repondre(REP_REJET);
+        Rejeter(Format("rate change refused: unknown rate code 0x%02X%02X", code[0], code[1]));
         return;
     }
     const bool fautive = bauds == options_.fautes.vitesseFautive;
@@ -557,12 +550,7 @@ void Appareil::ChangerVitesse() {
 // Here and in the farewell the state changes just before the last reply goes out, so that
 // whoever sees the reply also sees the new state.
 void Appareil::TerminerProgrammation() {
-    if (phase_ != Phase::Ecriture) {
-        Signaler(Format("end of programming refused: not prepared for writing (phase %u)",
-                        static_cast<unsigned>(phase_)));
-        Repondre(REP_REJET);
-        return;
-    }
+    if (!EnPhase(Phase::Ecriture, "end of programming refused: not prepared for writing")) return;
     Cadencer();
     {
         std::lock_guard<std::mutex> verrou(verrou_);
@@ -585,46 +573,4 @@ void Appareil::AuRevoir() {
         phase_ = Phase::Aucune;
     }
     Emettre(ACQUIT);
-}
-
-// ---- what the device holds and saw ----
-
-std::vector<std::uint8_t> Appareil::MemoireProgramme() const {
-    std::lock_guard<std::mutex> verrou(verrou_);
-    return programme_;
-}
-
-std::vector<std::uint8_t> Appareil::Eeprom() const {
-    std::lock_guard<std::mutex> verrou(verrou_);
-    return eeprom_;
-}
-
-bool Appareil::ProgrammationTerminee() const {
-    std::lock_guard<std::mutex> verrou(verrou_);
-    return termine_;
-}
-
-int Appareil::BlocsEcrits() const {
-    std::lock_guard<std::mutex> verrou(verrou_);
-    return blocs_;
-}
-
-std::vector<OctetTrace> Appareil::Trace() const {
-    std::lock_guard<std::mutex> verrou(verrou_);
-    return trace_;
-}
-
-std::vector<std::string> Appareil::Anomalies() const {
-    std::lock_guard<std::mutex> verrou(verrou_);
-    return anomalies_;
-}
-
-bool Appareil::Connecte() const {
-    std::lock_guard<std::mutex> verrou(verrou_);
-    return connecte_;
-}
-
-int Appareil::VitesseCourante() const {
-    std::lock_guard<std::mutex> verrou(verrou_);
-    return vitesse_;
 }

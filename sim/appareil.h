@@ -20,16 +20,16 @@ public:
     // Answers the PC until the line closes or is interrupted.
     void Servir(LigneAppareil& ligne);
 
-    std::vector<std::uint8_t> MemoireProgramme() const;
-    std::vector<std::uint8_t> Eeprom() const;
-    int BlocsEcrits() const;
+    std::vector<std::uint8_t> MemoireProgramme() const { return SousVerrou(programme_); }
+    std::vector<std::uint8_t> Eeprom() const { return SousVerrou(eeprom_); }
+    int BlocsEcrits() const { return SousVerrou(blocs_); }
     int CommandesRecues() const { return commandesRecues_; }  // since the device was made
     // Programming ended since the last erase: the device would start its new firmware.
-    bool ProgrammationTerminee() const;
-    std::vector<OctetTrace> Trace() const;
-    std::vector<std::string> Anomalies() const;
-    bool Connecte() const;
-    int VitesseCourante() const;
+    bool ProgrammationTerminee() const { return SousVerrou(termine_); }
+    std::vector<OctetTrace> Trace() const { return SousVerrou(trace_); }
+    std::vector<std::string> Anomalies() const { return SousVerrou(anomalies_); }
+    bool Connecte() const { return SousVerrou(connecte_); }
+    int VitesseCourante() const { return SousVerrou(vitesse_); }
     bool AuRepos() const { return auRepos_; }
 
 private:
@@ -61,6 +61,10 @@ private:
     bool EnvoyerHex(unsigned char valeur, bool nonHex = false);
     void Noter(bool versAppareil, unsigned char octet);
     void Signaler(const std::string& anomalie);
+    // The anomaly, and the reject byte for the PC.
+    void Rejeter(const std::string& raison);
+    // True in the phase a command needs; else the command is rejected: refus, and the phase.
+    bool EnPhase(Phase voulue, const std::string& refus);
 
     void Traiter(unsigned char commande);
     void Connexion();
@@ -77,6 +81,12 @@ private:
     void Parasiter();
     void Attendre(int ms);
     void MettreSousTension();
+    // A copy of a member that verrou_ guards.
+    template <class T>
+    T SousVerrou(const T& membre) const {
+        std::lock_guard<std::mutex> verrou(verrou_);
+        return membre;
+    }
     Decision Decider(unsigned char commande, long adresse);
     bool Prendre(unsigned char commande, long adresse = -1);
     void Couper();

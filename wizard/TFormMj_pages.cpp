@@ -1,5 +1,7 @@
 // TFormMj: the page of each step. A page sets only what it lists; everything else keeps what
 // the previous pages left, which the navigation relies on.
+#include <initializer_list>
+
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
@@ -92,6 +94,14 @@ void TaillePoints(QLabel* label, int points)
 void Centrer(QLabel* label) { label->setAlignment(Qt::AlignHCenter | Qt::AlignTop); }
 void AlignerAGauche(QLabel* label) { label->setAlignment(Qt::AlignLeft | Qt::AlignTop); }
 
+// Shows or hides the controls, in the order given.
+void Montrer(std::initializer_list<QWidget*> controles, bool visible = true)
+{
+    for (QWidget* controle : controles)
+        controle->setVisible(visible);
+}
+void Cacher(std::initializer_list<QWidget*> controles) { Montrer(controles, false); }
+
 }  // namespace
 
 void TFormMj::ShowStep(int step)
@@ -129,10 +139,14 @@ void TFormMj::PlacerFocus()
     setFocus();
 }
 
-// Pages 1 and 2: their title, and the version caption both as the window's title and on line 1.
+// Pages 1 and 2: their title and buttons, and the version caption both as the window's title and on line 1.
 void TFormMj::EnTeteVersion()
 {
     Ui::FormMj& c = *Controles;
+    c.ImageConnectAppareilaPC->hide();
+    c.ButtonQuitter->setText(Texte(QUITTER));
+    c.ButtonSuivant->setText(Texte(SUIVANT));
+    c.ButtonAPropos->setText(Texte(A_PROPOS));
     c.LabelTitreEtape->setText(Texte(TITRE_PAGES_1_2));
     const QString legende = Legende();
     setWindowTitle(legende);
@@ -146,21 +160,13 @@ void TFormMj::Page1()
 {
     Ui::FormMj& c = *Controles;
     c.ButtonPrecedant->setEnabled(false);
-    c.ImageConnectAppareilaPC->hide();
-    c.ButtonQuitter->setText(Texte(QUITTER));
-    c.ButtonSuivant->setText(Texte(SUIVANT));
-    c.ButtonAPropos->setText(Texte(A_PROPOS));
     EnTeteVersion();
-    c.LabelLigne1->show();
     c.LabelLigne2->setText(Texte(P1_LIGNE2));
     Centrer(c.LabelLigne2);
-    c.LabelLigne2->show();
-    c.LabelLigne3->hide();
     const QString invite = Texte(P1_LIGNE4);
     c.LabelLigne4->setText(invite);
-    c.LabelLigne4->show();
-    c.LabelLigne5->hide();
-    c.LabelBarreProgression->hide();
+    Montrer({c.LabelLigne1, c.LabelLigne2, c.LabelLigne4});
+    Cacher({c.LabelLigne3, c.LabelLigne5, c.LabelBarreProgression});
 
     // The list stands beside the prompt's text, whatever its language. A drop-down list keeps
     // the height its items give it.
@@ -181,11 +187,7 @@ void TFormMj::Page2()
 {
     Ui::FormMj& c = *Controles;
     c.ButtonPrecedant->setEnabled(true);
-    c.ImageConnectAppareilaPC->hide();
-    c.ButtonQuitter->setText(Texte(QUITTER));
     c.ButtonPrecedant->setText(Texte(PRECEDENT));
-    c.ButtonSuivant->setText(Texte(SUIVANT));
-    c.ButtonAPropos->setText(Texte(A_PROPOS));
     EnTeteVersion();
     AlignerAGauche(c.LabelLigne2);
     c.LabelLigne2->setText(Texte(P2_LIGNE2));
@@ -195,13 +197,8 @@ void TFormMj::Page2()
     Italique(c.LabelBarreProgression);
     TaillePoints(c.LabelBarreProgression, 10);
     Centrer(c.LabelBarreProgression);
-    c.LabelLigne1->show();
-    c.LabelLigne2->show();
-    c.LabelLigne3->show();
-    c.LabelLigne4->show();
-    c.LabelBarreProgression->show();
-    c.LabelLigne5->hide();
-    c.ComboBoxLangueSel->hide();
+    Montrer({c.LabelLigne1, c.LabelLigne2, c.LabelLigne3, c.LabelLigne4, c.LabelBarreProgression});
+    Cacher({c.LabelLigne5, c.ComboBoxLangueSel});
 }
 
 // Preparing the device: the picture cut to the device and its cable.
@@ -214,13 +211,9 @@ void TFormMj::Page3()
     Normal(c.LabelBarreProgression);
     TaillePoints(c.LabelBarreProgression, 8);
     AlignerAGauche(c.LabelBarreProgression);
-    c.LabelBarreProgression->hide();
     c.LabelLigne1->setText(Texte(P3_LIGNE1));
     c.LabelLigne1->show();
-    c.LabelLigne2->hide();
-    c.LabelLigne3->hide();
-    c.LabelLigne4->hide();
-    c.LabelLigne5->hide();
+    Cacher({c.LabelBarreProgression, c.LabelLigne2, c.LabelLigne3, c.LabelLigne4, c.LabelLigne5});
     c.ImageConnectAppareilaPC->resize(ImageFullWidth * 15 / 24, c.ImageConnectAppareilaPC->height());
     c.ButtonPrecedant->setEnabled(true);
     c.ImageConnectAppareilaPC->show();
@@ -234,10 +227,7 @@ void TFormMj::Page4()
     c.ImageConnectAppareilaPC->resize(ImageFullWidth, c.ImageConnectAppareilaPC->height());
     c.LabelLigne1->setText(Texte(P4_LIGNE1));
     c.LabelLigne1->show();
-    c.LabelLigne2->hide();
-    c.LabelLigne3->hide();
-    c.LabelLigne4->hide();
-    c.LabelLigne5->hide();
+    Cacher({c.LabelLigne2, c.LabelLigne3, c.LabelLigne4, c.LabelLigne5});
     c.ImageConnectAppareilaPC->show();
     c.ButtonSuivant->setText(Texte(SUIVANT));
     c.ButtonSuivant->setEnabled(true);
@@ -258,13 +248,8 @@ void TFormMj::Page5()
     c.LabelLigne2->setText(Texte(P5_LIGNE2));
     c.LabelLigne4->setText(Texte(P5_LIGNE4));
     c.LabelLigne4->setEnabled(true);  // page 11 greys it, and a failed release never lifts that
-    c.LabelLigne1->show();
-    c.LabelLigne2->show();
-    c.LabelLigne3->hide();
-    c.LabelLigne4->hide();
-    c.LabelLigne5->hide();
-    c.LabelBarreProgression->hide();
-    c.ProgressBarProgrammation->hide();
+    Montrer({c.LabelLigne1, c.LabelLigne2});
+    Cacher({c.LabelLigne3, c.LabelLigne4, c.LabelLigne5, c.LabelBarreProgression, c.ProgressBarProgrammation});
     c.ButtonQuitter->setEnabled(true);
 
     bool appareil = false;
@@ -283,10 +268,7 @@ void TFormMj::Page5()
 void TFormMj::Page6()
 {
     Ui::FormMj& c = *Controles;
-    c.LabelLigne2->hide();
-    c.LabelLigne3->hide();
-    c.LabelLigne4->hide();
-    c.LabelLigne5->hide();
+    Cacher({c.LabelLigne2, c.LabelLigne3, c.LabelLigne4, c.LabelLigne5});
     c.LabelTitreEtape->setText(Texte(P6_TITRE));
     Gras(c.LabelLigne1);
     c.LabelLigne1->setText(Texte(P6_LIGNE1));
@@ -307,14 +289,8 @@ void TFormMj::Page7()
     Ui::FormMj& c = *Controles;
     Normal(c.LabelLigne1);
     c.LabelTitreEtape->setText(Texte(P7_TITRE));
-    c.ProgressBarProgrammation->hide();
-    c.ButtonPrecedant->hide();
-    c.LabelBarreProgression->hide();
-    c.LabelLigne1->hide();
-    c.LabelLigne2->hide();
-    c.LabelLigne3->hide();
-    c.LabelLigne4->hide();
-    c.LabelLigne5->hide();
+    Cacher({c.ProgressBarProgrammation, c.ButtonPrecedant, c.LabelBarreProgression, c.LabelLigne1, c.LabelLigne2,
+            c.LabelLigne3, c.LabelLigne4, c.LabelLigne5});
     SousEtape = 0;
     c.ButtonQuitter->setEnabled(false);
     TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);
@@ -333,9 +309,7 @@ void TFormMj::Page8()
     AvancementAffiche.clear();
     AfficherAvancement(avancement);
     c.LabelLigne5->setText(Texte(P8_LIGNE5));
-    c.LabelLigne5->show();
-    barre->show();
-    c.LabelBarreProgression->show();
+    Montrer({c.LabelLigne5, barre, c.LabelBarreProgression});
     TimerGestionSerie->setInterval(INTERVALLE_TRAVAIL_MS);
     ActiverTimer();
 }
@@ -349,16 +323,11 @@ QString TFormMj::TexteAvancement(double pourcentage) const
 void TFormMj::Page11()
 {
     Ui::FormMj& c = *Controles;
-    c.LabelLigne1->hide();
     c.LabelLigne2->setText(Texte(P11_LIGNE2));
-    c.LabelLigne2->show();
-    c.LabelLigne3->hide();
     c.LabelLigne4->setText(Texte(P11_LIGNE4));
     c.LabelLigne4->setEnabled(false);
-    c.LabelLigne4->show();
-    c.LabelLigne5->hide();
-    c.LabelBarreProgression->hide();
-    c.ProgressBarProgrammation->hide();
+    Montrer({c.LabelLigne2, c.LabelLigne4});
+    Cacher({c.LabelLigne1, c.LabelLigne3, c.LabelLigne5, c.LabelBarreProgression, c.ProgressBarProgrammation});
 }
 
 // Success: Yes (Previous) takes the next device, No (Quit) ends.
@@ -373,10 +342,6 @@ void TFormMj::Page12()
     c.LabelBarreProgression->setText(Texte(P12_QUESTION));
     c.ProgressBarProgrammation->hide();
     c.ButtonQuitter->setEnabled(true);
-    c.LabelLigne1->hide();
-    c.LabelLigne2->hide();
-    c.LabelLigne3->hide();
-    c.LabelLigne4->hide();
-    c.LabelLigne5->hide();
+    Cacher({c.LabelLigne1, c.LabelLigne2, c.LabelLigne3, c.LabelLigne4, c.LabelLigne5});
     c.LabelBarreProgression->show();
 }

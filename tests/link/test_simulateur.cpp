@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,26 @@ public:
         PcHex(adresse >> 8);
         PcHex(adresse & 0xFF);
         PcHex(valeur);
+        Ap(0x84);
+    }
+    // A command the device acknowledges.
+    void Acquittee(int commande) {
+        Pc(commande);
+        Ap(0x84);
+    }
+    // A block: its byte count, then address and data as keyed on the wire; the acknowledge.
+    void Bloc(int compte, std::initializer_list<int> octets) {
+        Pc(0x9F);
+        PcHex(compte);
+        for (int o : octets) PcHex(o);
+        Ap(0x84);
+    }
+    // A rate change: its code, and the device's two acknowledges at the old rate.
+    void Vitesse(int code) {
+        Pc(0x9E);
+        PcHex(code >> 8);
+        PcHex(code & 0xFF);
+        Ap(0x84);
         Ap(0x84);
     }
     const std::string& Texte() const { return texte_; }
@@ -112,41 +133,20 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     e.LireEeprom(0x3FD, 3);
     e.LireEeprom(0x3FE, 7);
     e.LireEeprom(0x3FC, 0);
-    e.Pc(0x9E);
-    e.PcHex(0x00);
-    e.PcHex(0x44);
-    e.Ap(0x84);
-    e.Ap(0x84);
-    e.Pc(0x83);
-    e.Ap(0x84);
-    e.Pc(0x90);
-    e.Ap(0x84);
+    e.Vitesse(0x0044);
+    e.Acquittee(0x83);
+    e.Acquittee(0x90);
     // Blocks: count, address and data XORed with 4E on even bytes, D3 on odd ones.
-    e.Pc(0x9F);
-    e.PcHex(0x08);
-    for (int o : {0x00 ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3}) e.PcHex(o);
-    for (int o : {0x34 ^ 0x4E, 0x12 ^ 0xD3, 0x78 ^ 0x4E, 0x56 ^ 0xD3, 0xBC ^ 0x4E, 0x9A ^ 0xD3,
-                  0xF0 ^ 0x4E, 0xDE ^ 0xD3})
-        e.PcHex(o);
-    e.Ap(0x84);
-    e.Pc(0x9F);
-    e.PcHex(0x04);
-    for (int o : {0x7C ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3, 0xEF ^ 0x4E, 0xBE ^ 0xD3, 0x02 ^ 0x4E,
-                  0x01 ^ 0xD3})
-        e.PcHex(o);
-    e.Ap(0x84);
+    e.Bloc(0x08, {0x00 ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3, 0x34 ^ 0x4E, 0x12 ^ 0xD3, 0x78 ^ 0x4E, 0x56 ^ 0xD3,
+                  0xBC ^ 0x4E, 0x9A ^ 0xD3, 0xF0 ^ 0x4E, 0xDE ^ 0xD3});
+    e.Bloc(0x04, {0x7C ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3, 0xEF ^ 0x4E, 0xBE ^ 0xD3, 0x02 ^ 0x4E, 0x01 ^ 0xD3});
     e.EcrireEeprom(0x3FC, 2);
     e.EcrireEeprom(0x3FE, 1);
     e.EcrireEeprom(0x3FD, 5);
     e.LireEeprom(0x00F, 0xFF);
     e.EcrireEeprom(0x00F, 1);
-    e.Pc(0x9E);
-    e.PcHex(0x03);
-    e.PcHex(0x40);
-    e.Ap(0x84);
-    e.Ap(0x84);
-    e.Pc(0x91);
-    e.Ap(0x84);
+    e.Vitesse(0x0340);
+    e.Acquittee(0x91);
     EXPECT_EQ(Echanges::DeLaTrace(sim->Trace()), e.Texte());
 
     const std::vector<std::uint8_t> memoire = sim->MemoireProgramme();

@@ -2,16 +2,25 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <tuple>
 #include <utility>
 
 #include "ports/TConfigurationPort.h"
 #include "tests/commun/ports_factices.h"
 
 using Liste = std::vector<std::string>;
+// After a scan: whether the choice moved, the port chosen, whether it is the bridge's.
+using Choix = std::tuple<bool, int, bool>;
 
 class ChoixPort : public ::testing::Test {
 protected:
     void SetUp() override { std::setlocale(LC_COLLATE, "C"); }
+
+    Choix Balayer(std::vector<ValeurPort> liste)
+    {
+        etat->Ports(std::move(liste));
+        return {ports.PortAChange(), ports.PortChoisi(), ports.EstPortAppareil()};
+    }
 
     std::shared_ptr<EtatPorts> etat = std::make_shared<EtatPorts>();
     TConfPort ports{std::make_unique<PortsFactices>(etat)};
@@ -33,15 +42,9 @@ TEST_F(ChoixPort, BridgePortWinsFirstInListOrder)
 
 TEST_F(ChoixPort, WithoutBridgePreviousChoiceIsKept)
 {
-    etat->Ports({Serie(4, "COM5")});
-    EXPECT_TRUE(ports.PortAChange());
-    EXPECT_EQ(ports.PortChoisi(), 5);
-
+    EXPECT_EQ(Balayer({Serie(4, "COM5")}), Choix(true, 5, false));
     // COM1 sorts first, yet the port in use stays chosen.
-    etat->Ports({Serie(0, "COM1"), Serie(4, "COM5")});
-    EXPECT_FALSE(ports.PortAChange());
-    EXPECT_EQ(ports.PortChoisi(), 5);
-    EXPECT_FALSE(ports.EstPortAppareil());
+    EXPECT_EQ(Balayer({Serie(0, "COM1"), Serie(4, "COM5")}), Choix(false, 5, false));
 }
 
 TEST_F(ChoixPort, PreviousNumberMatchesTheLastOfSeveralEntries)
@@ -72,27 +75,15 @@ TEST_F(ChoixPort, EntryWithoutNumberIsNoEarlierChoice)
     // Likewise after a failed scan has dropped the number to 0.
     etat->resultat = LecturePorts::DescriptionIllisible;
     EXPECT_FALSE(ports.RecherchePorts());
-    etat->Ports({Serie(1, "COMX"), Serie(2, "COM3")});
-    EXPECT_TRUE(ports.PortAChange());
-    EXPECT_EQ(ports.PortChoisi(), 3);
+    EXPECT_EQ(Balayer({Serie(1, "COMX"), Serie(2, "COM3")}), Choix(true, 3, false));
 }
 
 TEST_F(ChoixPort, BridgeUnpluggedFallsBackToAnotherPort)
 {
-    etat->Ports({Serie(0, "COM1"), Pont(0, "COM3")});
-    EXPECT_TRUE(ports.PortAChange());
-    EXPECT_TRUE(ports.EstPortAppareil());
-
-    etat->Ports({Serie(0, "COM1")});
-    EXPECT_TRUE(ports.PortAChange());
-    EXPECT_EQ(ports.PortChoisi(), 1);
-    EXPECT_FALSE(ports.EstPortAppareil());
-
+    EXPECT_EQ(Balayer({Serie(0, "COM1"), Pont(0, "COM3")}), Choix(true, 3, true));
+    EXPECT_EQ(Balayer({Serie(0, "COM1")}), Choix(true, 1, false));
     // Plugged back in: the bridge is taken again.
-    etat->Ports({Serie(0, "COM1"), Pont(0, "COM3")});
-    EXPECT_TRUE(ports.PortAChange());
-    EXPECT_EQ(ports.PortChoisi(), 3);
-    EXPECT_TRUE(ports.EstPortAppareil());
+    EXPECT_EQ(Balayer({Serie(0, "COM1"), Pont(0, "COM3")}), Choix(true, 3, true));
 }
 
 TEST_F(ChoixPort, BridgeUnpluggedLeavingNoPort)
@@ -100,10 +91,7 @@ TEST_F(ChoixPort, BridgeUnpluggedLeavingNoPort)
     etat->Ports({Pont(0, "COM3")});
     EXPECT_TRUE(ports.PortAChange());
 
-    etat->Ports({});
-    EXPECT_TRUE(ports.PortAChange());
-    EXPECT_EQ(ports.PortChoisi(), 0);
-    EXPECT_FALSE(ports.EstPortAppareil());
+    EXPECT_EQ(Balayer({}), Choix(true, 0, false));
     EXPECT_TRUE(ports.Ports().empty());
     EXPECT_EQ(ports.Index(), -1);
 
@@ -137,9 +125,7 @@ TEST_F(ChoixPort, UnreadableListIsNeverAChange)
     EXPECT_FALSE(ports.RecherchePorts());
     EXPECT_FALSE(ports.EstPortAppareil());
 
-    etat->Ports({Pont(0, "COM3")});
-    EXPECT_TRUE(ports.PortAChange());
-    EXPECT_EQ(ports.PortChoisi(), 3);
+    EXPECT_EQ(Balayer({Pont(0, "COM3")}), Choix(true, 3, true));
 }
 
 TEST_F(ChoixPort, MarkNeedsTheExactBridgeName)

@@ -2,40 +2,42 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <initializer_list>
 
 #include "ports/TConfigurationPort.h"
 
+namespace {
+
+struct Cas {
+    const char* entree;
+    int numero;
+};
+
+void Verifier(std::initializer_list<Cas> cas)
+{
+    for (const Cas& c : cas)
+        EXPECT_EQ(TConfPort::ExtraitNumero(c.entree), c.numero) << '"' << c.entree << '"';
+}
+
+}  // namespace
+
 TEST(ExtraitNumero, ReadsTheDigitsAfterCom)
 {
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM3"), 3);
-    EXPECT_EQ(TConfPort::ExtraitNumero("  com12 "), 12);
-    EXPECT_EQ(TConfPort::ExtraitNumero("\tCOM7\r\n"), 7);
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM4 : KORVANE"), 4);
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM0042x"), 42);
-    EXPECT_EQ(TConfPort::ExtraitNumero("Port COM6"), 6);
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM8COM9"), 8);
+    Verifier({{"COM3", 3}, {"  com12 ", 12}, {"\tCOM7\r\n", 7}, {"COM4 : KORVANE", 4}, {"COM0042x", 42},
+              {"Port COM6", 6}, {"COM8COM9", 8}});
 }
 
 TEST(ExtraitNumero, NoDigitsGiveZero)
 {
-    EXPECT_EQ(TConfPort::ExtraitNumero("COMX"), 0);
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM"), 0);
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM -3"), 0);
-    EXPECT_EQ(TConfPort::ExtraitNumero(""), 0);
-    EXPECT_EQ(TConfPort::ExtraitNumero("   "), 0);
+    Verifier({{"COMX", 0}, {"COM", 0}, {"COM -3", 0}, {"", 0}, {"   ", 0}});
 }
 
 TEST(ExtraitNumero, OverflowGivesZero)
 {
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM2147483647"), INT_MAX);
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM2147483648"), 0);
-    EXPECT_EQ(TConfPort::ExtraitNumero("COM99999999999999999999999"), 0);
+    Verifier({{"COM2147483647", INT_MAX}, {"COM2147483648", 0}, {"COM99999999999999999999999", 0}});
 }
 
 TEST(ExtraitNumero, WithoutComDigitsFromTheThirdCharacter)
 {
-    EXPECT_EQ(TConfPort::ExtraitNumero("XY12"), 12);
-    EXPECT_EQ(TConfPort::ExtraitNumero("  ab5 "), 5);
-    EXPECT_EQ(TConfPort::ExtraitNumero("12"), 0);
-    EXPECT_EQ(TConfPort::ExtraitNumero("X"), 0);
+    Verifier({{"XY12", 12}, {"  ab5 ", 5}, {"12", 0}, {"X", 0}});
 }
