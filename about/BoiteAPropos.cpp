@@ -10,10 +10,7 @@
 #include "wizard/paire_texte.h"
 
 // The logo lives in a static library's resources, which must be registered by hand.
-static void ChargerRessourcesAPropos()
-{
-    Q_INIT_RESOURCE(apropos);
-}
+static void ChargerRessourcesAPropos() { Q_INIT_RESOURCE(apropos); }
 
 namespace {
 
@@ -26,14 +23,10 @@ constexpr PaireTexte TELECOPIE{"Télécopie  : ", "Fax : "};
 constexpr PaireTexte SITE{"Site : ", "Site : "};
 constexpr PaireTexte MEL{"Mèl : ", "Mail : "};
 
-QString Texte(const PaireTexte& paire, int langue)
-{
-    return QString::fromUtf8(paire.En(langue));
-}
+QString Texte(const PaireTexte& paire, int langue) { return QString::fromUtf8(paire.En(langue)); }
 
 // Labels take the size of their text, as the layout's labels do.
-void Ecrire(QLabel* label, const QString& texte)
-{
+void Ecrire(QLabel* label, const QString& texte) {
     label->setText(texte);
     label->adjustSize();
 }
@@ -41,13 +34,12 @@ void Ecrire(QLabel* label, const QString& texte)
 }  // namespace
 
 TFormAPropos::TFormAPropos(QWidget* owner, OuvreurUrl ouvreur)
-    : QDialog(owner), ui(std::make_unique<Ui::TFormAPropos>())
-{
+    : QDialog(owner), ui(std::make_unique<Ui::TFormAPropos>()) {
     ChargerRessourcesAPropos();
     ui->setupUi(this);
     // Fixed dialog frame: a close box, no minimise or maximise box, no resizing.
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(446, 207);
 
     // The logo is centred in its frame and shrunk, keeping its proportions, when larger.
@@ -68,16 +60,14 @@ TFormAPropos::TFormAPropos(QWidget* owner, OuvreurUrl ouvreur)
 
 TFormAPropos::~TFormAPropos() = default;
 
-void TFormAPropos::SetLanguage(int langue)
-{
+void TFormAPropos::SetLanguage(int langue) {
     if ((langue == 0 || langue == 1) && langue != Language) {
         Language = langue;
         FillTexts();
     }
 }
 
-void TFormAPropos::FillTexts()
-{
+void TFormAPropos::FillTexts() {
     setWindowTitle(Texte(TITRE, Language));
     ui->ButtonOk->setText(Texte(OK, Language));
     Ecrire(ui->LabelAdresse, QString::fromUtf8(FABRICANT_ADRESSE));
@@ -89,29 +79,22 @@ void TFormAPropos::FillTexts()
     Ecrire(ui->LabelMel, Texte(MEL, Language) + QString::fromUtf8(FABRICANT_MEL));
 }
 
-void TFormAPropos::ButtonOkClick()
-{
-    accept();
-}
+void TFormAPropos::ButtonOkClick() { accept(); }
 
-void TFormAPropos::LabelNomSiteClick()
-{
+void TFormAPropos::LabelNomSiteClick() {
     BrowseInternet.URL = FABRICANT_SITE;
     // Nothing is reported when the desktop cannot open it; the box stays as it is.
     BrowseInternet.Execute();
 }
 
-void TFormAPropos::LabelMelClick()
-{
+void TFormAPropos::LabelMelClick() {
     BrowseInternet.URL = std::string("mailto: ") + FABRICANT_MEL;
     BrowseInternet.Execute();
 }
 
-bool TFormAPropos::eventFilter(QObject* objet, QEvent* evenement)
-{
+bool TFormAPropos::eventFilter(QObject* objet, QEvent* evenement) {
     // A link label acts on the left button's release over it, like a click.
-    if (evenement->type() == QEvent::MouseButtonRelease
-        && (objet == ui->LabelNomSite || objet == ui->LabelMel)) {
+    if (evenement->type() == QEvent::MouseButtonRelease && (objet == ui->LabelNomSite || objet == ui->LabelMel)) {
         const auto* souris = static_cast<QMouseEvent*>(evenement);
         const auto* label = static_cast<QLabel*>(objet);
         if (souris->button() == Qt::LeftButton && label->rect().contains(souris->position().toPoint())) {

@@ -7,10 +7,8 @@
 
 #include <cstdint>
 
-bool OuvrirUrlBureau(const std::string& url)
-{
-    const HINSTANCE resultat =
-        ShellExecuteA(nullptr, nullptr, url.c_str(), "", "", SW_SHOWNORMAL);
+bool OuvrirUrlBureau(const std::string& url) {
+    const HINSTANCE resultat = ShellExecuteA(nullptr, nullptr, url.c_str(), "", "", SW_SHOWNORMAL);
     // Values up to 32 are the shell's error codes.
     return reinterpret_cast<std::intptr_t>(resultat) > 32;
 }

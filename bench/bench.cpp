@@ -26,8 +26,7 @@ constexpr int PAS_BATTEMENT_MS = 5;        // the event loop is asked to run thi
 // The longest stretch during which the event loop ran nothing, and the step it fell in.
 class Battement {
 public:
-    explicit Battement(const int& etape) : Etape(etape)
-    {
+    explicit Battement(const int& etape) : Etape(etape) {
         Minuterie.setTimerType(Qt::PreciseTimer);
         Minuterie.setInterval(PAS_BATTEMENT_MS);
         QObject::connect(&Minuterie, &QTimer::timeout, [this] {
@@ -54,8 +53,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     OptionsSimulateur simulation;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--ecriture-rangee-ms") && i + 1 < argc) {
@@ -84,10 +82,8 @@ int main(int argc, char** argv)
     std::size_t caracteresPage11 = 0;  // the trace's length when each page came
     pilote.surPage = [&](int nouvelle) {
         etape = nouvelle;
-        if (nouvelle == ETAPE_PROGRAMMATION)
-            caracteresPage8 = simulateur.Trace().size();
-        if (nouvelle == ETAPE_DECONNEXION)
-            caracteresPage11 = simulateur.Trace().size();
+        if (nouvelle == ETAPE_PROGRAMMATION) caracteresPage8 = simulateur.Trace().size();
+        if (nouvelle == ETAPE_DECONNEXION) caracteresPage11 = simulateur.Trace().size();
     };
 
     ServicesDemarrage services;
@@ -101,8 +97,8 @@ int main(int argc, char** argv)
     simulateur.Arreter();
 
     const auto& instants = pilote.InstantsPages();
-    if (!pilote.FinAtteinte() || !instants.count(ETAPE_PROGRAMMATION) || !instants.count(ETAPE_DECONNEXION)
-        || !instants.count(ETAPE_REUSSITE)) {
+    if (!pilote.FinAtteinte() || !instants.count(ETAPE_PROGRAMMATION) || !instants.count(ETAPE_DECONNEXION) ||
+        !instants.count(ETAPE_REUSSITE)) {
         std::fprintf(stderr, "zantrel_bench: the update did not reach page 12\n");
         return 1;
     }
@@ -115,12 +111,12 @@ int main(int argc, char** argv)
     // the PC waits on each EEPROM write, and the sequencer waits 1 ms before each record but the
     // one after a block write, whose 7 ms run while the block crosses the wire.
     const auto trace = simulateur.Trace();
-    const auto ecrituresEeprom = std::count_if(trace.begin() + caracteresPage8, trace.begin() + caracteresPage11,
-                                               [](const OctetTrace& o) {
-                                                   return o.versAppareil && o.octet == protocole::CMD_ECRIRE_EEPROM;
-                                               });
+    const auto ecrituresEeprom =
+        std::count_if(trace.begin() + caracteresPage8, trace.begin() + caracteresPage11,
+                      [](const OctetTrace& o) { return o.versAppareil && o.octet == protocole::CMD_ECRIRE_EEPROM; });
     int enregistrements = 0;
-    while (enregistrements < CAPACITE_TABLE && ImageFirmware[enregistrements][0] != '\0') ++enregistrements;
+    while (enregistrements < CAPACITE_TABLE && ImageFirmware[enregistrements][0] != '\0')
+        ++enregistrements;
     const int blocs = simulateur.BlocsEcrits();
     const double rangees = blocs * simulation.dureeEcritureRangeeMs / 1000.0;
     const double eeprom = ecrituresEeprom * protocole::DELAI_ECRITURE_EEPROM_MS / 1000.0;

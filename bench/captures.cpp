@@ -31,12 +31,13 @@ class Captures {
 public:
     explicit Captures(QString dossier) : Dossier(std::move(dossier)) {}
 
-    bool Langue(int langue)
-    {
+    bool Langue(int langue) {
         const QString suffixe = langue == 0 ? QStringLiteral("fr") : QStringLiteral("en");
         ServicesFormMj services;
         services.ouvreur = [](const std::string&) { return false; };
-        services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) { return false; };
+        services.question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) {
+            return false;
+        };
         TFormMj fenetre(std::move(services));
         // The device's bridge is plugged in as COM33.
         TConfPort ports(std::make_unique<PortsFactices>(std::vector<ValeurPort>{Serie(0, "COM1"), PontAppareil()}));
@@ -85,28 +86,24 @@ public:
     }
 
 private:
-    static QLabel* Label(TFormMj& fenetre, const char* nom)
-    {
+    static QLabel* Label(TFormMj& fenetre, const char* nom) {
         return fenetre.findChild<QLabel*>(QString::fromLatin1(nom));
     }
 
-    static void Ecrire(TFormMj& fenetre, const char* nom, const QString& texte)
-    {
+    static void Ecrire(TFormMj& fenetre, const char* nom, const QString& texte) {
         QLabel* label = Label(fenetre, nom);
         label->setText(texte);
         label->show();
     }
 
-    bool Page(TFormMj& fenetre, int page, const QString& suffixe)
-    {
+    bool Page(TFormMj& fenetre, int page, const QString& suffixe) {
         // No tick may run: the pages from 6 on would talk to a device.
         fenetre.findChild<QTimer*>(QStringLiteral("TimerGestionSerie"))->stop();
         QApplication::processEvents();
         return Enregistrer(fenetre, QStringLiteral("page%1_%2").arg(page, 2, 10, QLatin1Char('0')).arg(suffixe));
     }
 
-    bool Enregistrer(QWidget& fenetre, const QString& nom)
-    {
+    bool Enregistrer(QWidget& fenetre, const QString& nom) {
         const QString chemin = QDir(Dossier).filePath(nom + QStringLiteral(".png"));
         if (fenetre.grab().save(chemin, "PNG")) {
             std::printf("%s\n", qPrintable(chemin));
@@ -121,14 +118,12 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s folder\n", argv[0]);
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const QString dossier = QString::fromLocal8Bit(argv[1]);
     if (!QDir().mkpath(dossier)) {

@@ -32,22 +32,20 @@ namespace {
 
 constexpr int DELAI_MAXIMUM_MS = 10 * 60 * 1000;  // a demo that hangs must still end
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH | --system-ports] [--version M.m.r] "
-                         "[--pause MS] [--captures DIR]\n");
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: zantrel_demo [--auto] [--answer yes|no] [--device PATH | --system-ports] [--version M.m.r] "
+                 "[--pause MS] [--captures DIR]\n");
     return 2;
 }
 
-bool LireVersion(const char* texte, IdentiteAppareil& identite)
-{
+bool LireVersion(const char* texte, IdentiteAppareil& identite) {
     return std::sscanf(texte, "%u.%u.%u", &identite.majeur, &identite.mineur, &identite.revision) == 3;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     PiloteAuto::Options options;
     options.automatique = false;
     options.pauseMs = 300;
@@ -58,7 +56,8 @@ int main(int argc, char** argv)
         const bool suite = i + 1 < argc;
         if (!std::strcmp(argv[i], "--auto"))
             options.automatique = true;
-        else if (!std::strcmp(argv[i], "--answer") && suite && (!std::strcmp(argv[i + 1], "yes") || !std::strcmp(argv[i + 1], "no")))
+        else if (!std::strcmp(argv[i], "--answer") && suite &&
+                 (!std::strcmp(argv[i + 1], "yes") || !std::strcmp(argv[i + 1], "no")))
             options.repondreOui = !std::strcmp(argv[++i], "yes");
         else if (!std::strcmp(argv[i], "--device") && suite)
             appareil = argv[++i];
@@ -73,8 +72,7 @@ int main(int argc, char** argv)
         else
             return Usage();
     }
-    if (portsDuSysteme && !appareil.empty())
-        return Usage();
+    if (portsDuSysteme && !appareil.empty()) return Usage();
     options.journal = [](const QString& ligne) {
         std::printf("%s\n", ligne.toUtf8().constData());
         std::fflush(stdout);
@@ -112,8 +110,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "simulated device noticed: %s\n", anomalie.c_str());
         const std::vector<std::uint8_t> eeprom = simulateur->Eeprom();
         std::printf("device now holds version %u.%u.%u (the update's is %d.%d.%d), %d blocks written\n",
-                    eeprom[protocole::EEPROM_MAJEUR], eeprom[protocole::EEPROM_MINEUR], eeprom[protocole::EEPROM_REVISION],
-                    VERSION_MAJEUR, VERSION_MINEUR, VERSION_REVISION, simulateur->BlocsEcrits());
+                    eeprom[protocole::EEPROM_MAJEUR], eeprom[protocole::EEPROM_MINEUR],
+                    eeprom[protocole::EEPROM_REVISION], VERSION_MAJEUR, VERSION_MINEUR, VERSION_REVISION,
+                    simulateur->BlocsEcrits());
     }
     return fin ? 0 : 1;
 }

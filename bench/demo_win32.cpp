@@ -22,13 +22,13 @@ constexpr int DELAI_MAXIMUM_MS = 10 * 60 * 1000;  // a demo that hangs must stil
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     PiloteAuto::Options options;
     options.pauseMs = 300;
     for (int i = 1; i < argc; ++i) {
         const bool suite = i + 1 < argc;
-        if (!std::strcmp(argv[i], "--answer") && suite && (!std::strcmp(argv[i + 1], "yes") || !std::strcmp(argv[i + 1], "no"))) {
+        if (!std::strcmp(argv[i], "--answer") && suite &&
+            (!std::strcmp(argv[i + 1], "yes") || !std::strcmp(argv[i + 1], "no"))) {
             options.repondreOui = !std::strcmp(argv[++i], "yes");
         } else if (!std::strcmp(argv[i], "--pause") && suite) {
             options.pauseMs = std::atoi(argv[++i]);

@@ -32,11 +32,8 @@ bool ChiffreHex(unsigned car) { return (car >= '0' && car <= '9') || (car >= 'A'
 ComP07::ComP07() : ComP07(CreerLigneSerie([](int n) { return CheminPort(n); })) {}
 
 ComP07::ComP07(std::unique_ptr<LigneSerie> ligne)
-    : Ligne(ligne ? std::move(ligne) : CreerLigneSerie([](int n) { return CheminPort(n); })),
-      Reglages(),
-      ReglagesInitiaux(),
-      Delais(),
-      DelaisInitiaux() {
+    : Ligne(ligne ? std::move(ligne) : CreerLigneSerie([](int n) { return CheminPort(n); })), Reglages(),
+      ReglagesInitiaux(), Delais(), DelaisInitiaux() {
     // 8 data bits, even parity checked, 1 stop bit, no handshake, DTR off, RTS on: the
     // bootloader's line. Only BaudRate changes afterwards; the fields not set here stay 0.
     Reglages.DCBlength = sizeof(Reglages);
@@ -108,8 +105,7 @@ int ComP07::FermerPort() {
 int ComP07::ReglerVitessePC(int bauds) {
     Resultat = 0;
     Reglages.BaudRate = VitessePcConnue(bauds) ? bauds : VITESSE_INITIALE;
-    if (Port != PORT_INVALIDE && !Ligne->AppliquerReglages(Port, Reglages))
-        Resultat = ErreurLigne();
+    if (Port != PORT_INVALIDE && !Ligne->AppliquerReglages(Port, Reglages)) Resultat = ErreurLigne();
     return Resultat;
 }
 
@@ -169,8 +165,7 @@ int ComP07::AttendreSilence() {
     if (!Ligne->AppliquerDelais(Port, silence)) return Resultat = ErreurLigne();
     unsigned octet = 0;
     int lu = 0;
-    for (int n = 0; n <= OCTETS_AVANT_SILENCE_MAX && (lu = LireOctet(&octet)) == 0; ++n) {
-    }
+    for (int n = 0; n <= OCTETS_AVANT_SILENCE_MAX && (lu = LireOctet(&octet)) == 0; ++n) {}
     const bool remis = Ligne->AppliquerDelais(Port, Delais);
     if (lu == 0) return Resultat = ERR_REPONSE;
     if (lu != ERR_DELAI) return Resultat = lu;
@@ -181,8 +176,7 @@ int ComP07::Connecter(int secondes) {
     if (Port == PORT_INVALIDE && OuvrirPort() != 0) return Resultat;
 
     // Taken before the purge's wait, which counts against it.
-    const std::int64_t echeance =
-        static_cast<std::int64_t>(Ligne->Tic()) + 1000 * static_cast<std::int64_t>(secondes);
+    const std::int64_t echeance = static_cast<std::int64_t>(Ligne->Tic()) + 1000 * static_cast<std::int64_t>(secondes);
     ViderLigne();
     Resultat = 0;
 
@@ -300,8 +294,7 @@ int ComP07::LireEeprom(int adresse, unsigned* valeur) {
 int ComP07::EcrireEeprom(int adresse, int valeur) {
     if (!Connecte) return Resultat = ERR_NON_CONNECTE;
     const unsigned a = static_cast<unsigned>(adresse);
-    if (EcrireOctet(CMD_ECRIRE_EEPROM) != 0 ||
-        EnvoyerHex(static_cast<unsigned char>(a >> 8)) != 0 ||
+    if (EcrireOctet(CMD_ECRIRE_EEPROM) != 0 || EnvoyerHex(static_cast<unsigned char>(a >> 8)) != 0 ||
         EnvoyerHex(static_cast<unsigned char>(a & 0xFF)) != 0 ||
         EnvoyerHex(static_cast<unsigned char>(valeur & 0xFF)) != 0)
         return Resultat;
@@ -329,8 +322,7 @@ int ComP07::LireNumeroSerie(unsigned* numero) {
 }
 
 int ComP07::LireVersion(unsigned* majeur, unsigned* mineur, unsigned* revision) {
-    if (LireEeprom(EEPROM_MAJEUR, majeur) != 0 || LireEeprom(EEPROM_MINEUR, mineur) != 0)
-        return Resultat;
+    if (LireEeprom(EEPROM_MAJEUR, majeur) != 0 || LireEeprom(EEPROM_MINEUR, mineur) != 0) return Resultat;
     return LireEeprom(EEPROM_REVISION, revision);
 }
 
@@ -339,8 +331,7 @@ int ComP07::LireVersion(unsigned* majeur, unsigned* mineur, unsigned* revision) 
 // The major number stays M >= 2. With M < U both are below U.N.R; with M = U, m <= N, so
 // M.m.R <= U.N.R and M.N.R is U.N.R itself. The next run accepts either and writes it again.
 int ComP07::EcrireVersion(int majeur, int mineur, int revision) {
-    if (EcrireEeprom(EEPROM_REVISION, revision) != 0 || EcrireEeprom(EEPROM_MINEUR, mineur) != 0)
-        return Resultat;
+    if (EcrireEeprom(EEPROM_REVISION, revision) != 0 || EcrireEeprom(EEPROM_MINEUR, mineur) != 0) return Resultat;
     return EcrireEeprom(EEPROM_MAJEUR, majeur);
 }
 
@@ -381,7 +372,8 @@ int ComP07::EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) 
     };
     trame[n++] = static_cast<char>(CMD_ECRIRE_BLOC);
     hex(2 * nbMots);
-    for (unsigned i = 0; i < 4; ++i) hex(((adresse >> (8 * i)) & 0xFF) ^ (i % 2 ? CLE_K1 : CLE_K0));
+    for (unsigned i = 0; i < 4; ++i)
+        hex(((adresse >> (8 * i)) & 0xFF) ^ (i % 2 ? CLE_K1 : CLE_K0));
     for (unsigned i = 0; i < nbMots; ++i) {
         hex((mots[i] & 0xFF) ^ CLE_K0);
         hex(((mots[i] >> 8) & 0xFF) ^ CLE_K1);

@@ -18,13 +18,18 @@ inline constexpr CodeResultat CODES_RESULTAT[] = {
     {100001, "ERR_NON_CONNECTE", {"pas de connexion ouverte avec l'appareil", "no open connection with the device"}},
     {100002, "ERR_DELAI", {"l'appareil n'a pas répondu à temps", "the device did not answer in time"}},
     {100003, "ERR_REPONSE", {"réponse inattendue de l'appareil", "unexpected answer from the device"}},
-    {100004, "ERR_PAS_EN_PROGRAMMATION", {"l'appareil n'est pas en programmation", "the device is not in programming mode"}},
+    {100004,
+     "ERR_PAS_EN_PROGRAMMATION",
+     {"l'appareil n'est pas en programmation", "the device is not in programming mode"}},
     {100007, "ERR_ADRESSE", {"adresse de bloc hors de la mémoire programme", "block address outside program memory"}},
-    {100009, "ERR_ETAT_OU_BLOC", {"appareil pas prêt à écrire, ou bloc mal formé", "device not ready for writing, or malformed block"}},
+    {100009,
+     "ERR_ETAT_OU_BLOC",
+     {"appareil pas prêt à écrire, ou bloc mal formé", "device not ready for writing, or malformed block"}},
     {100020, "ERR_PORT_FERME", {"le port n'est pas ouvert", "the port is not open"}},
     {100024, "ERR_MODELE", {"l'appareil n'est pas un P07", "the device is not a P07"}},
     // The walk's: a record shorter than its byte count, or a table without its end-of-file.
-    {100101, "ERR_IMAGE_INVALIDE",
+    {100101,
+     "ERR_IMAGE_INVALIDE",
      {"enregistrement illisible dans l'image du programme", "unreadable record in the firmware image"}},
 };
 
@@ -50,7 +55,7 @@ constexpr bool TableSaine(unsigned i = 0) {
 static_assert(TableSaine(), "each code above the system's, once, with its meaning in both languages");
 
 inline constexpr int ERR_NON_CONNECTE = CodeNomme("ERR_NON_CONNECTE");
-inline constexpr int ERR_DELAI = CodeNomme("ERR_DELAI");  // no byte in time, or Connecter's deadline passed
+inline constexpr int ERR_DELAI = CodeNomme("ERR_DELAI");      // no byte in time, or Connecter's deadline passed
 inline constexpr int ERR_REPONSE = CodeNomme("ERR_REPONSE");  // not the acknowledge, or not a hex digit
 inline constexpr int ERR_PAS_EN_PROGRAMMATION = CodeNomme("ERR_PAS_EN_PROGRAMMATION");
 inline constexpr int ERR_ADRESSE = CodeNomme("ERR_ADRESSE");

@@ -14,10 +14,10 @@ enum class CauseEchecPort {
 
 struct DiagnosticPort {
     CauseEchecPort cause = CauseEchecPort::Aucune;
-    std::string chemin;     // the device, as given
-    std::string groupe;     // Refusee: the group whose members may open the device; empty when
-                            // there is none to join (not readable and writable by it, or root)
-    bool regleInstallee = false;  // Refusee: the package's device rule is on this PC
+    std::string chemin;                   // the device, as given
+    std::string groupe;                   // Refusee: the group whose members may open the device; empty when
+                                          // there is none to join (not readable and writable by it, or root)
+    bool regleInstallee = false;          // Refusee: the package's device rule is on this PC
     std::vector<std::string> detenteurs;  // Occupee: the programs that have it open, as far as
                                           // the system shows them
 };

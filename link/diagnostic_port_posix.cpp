@@ -20,13 +20,10 @@ const std::vector<std::string> REGLES_SYSTEME = {"/usr/lib/udev/rules.d/70-zantr
 // The group whose members may read and write the device, by name or by number when it has no
 // name; empty when joining it would not help (no read and write for it) or must not be advised
 // (root).
-std::string Groupe(const std::string& chemin)
-{
+std::string Groupe(const std::string& chemin) {
     struct stat etat {};
-    if (::stat(chemin.c_str(), &etat) != 0)
-        return std::string();
-    if ((etat.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP) || etat.st_gid == 0)
-        return std::string();
+    if (::stat(chemin.c_str(), &etat) != 0) return std::string();
+    if ((etat.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP) || etat.st_gid == 0) return std::string();
     const long conseil = ::sysconf(_SC_GETGR_R_SIZE_MAX);
     std::vector<char> tampon(conseil > 0 ? static_cast<std::size_t>(conseil) : 16384);
     struct group g {};
@@ -37,20 +34,17 @@ std::string Groupe(const std::string& chemin)
 }
 
 // A regular file: a rule masked by a link to /dev/null does not count.
-bool RegleInstallee(const std::vector<std::string>& regles)
-{
+bool RegleInstallee(const std::vector<std::string>& regles) {
     for (const std::string& regle : regles.empty() ? REGLES_SYSTEME : regles) {
         struct stat etat {};
-        if (::stat(regle.c_str(), &etat) == 0 && S_ISREG(etat.st_mode))
-            return true;
+        if (::stat(regle.c_str(), &etat) == 0 && S_ISREG(etat.st_mode)) return true;
     }
     return false;
 }
 
 }  // namespace
 
-DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat, const std::vector<std::string>& regles)
-{
+DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat, const std::vector<std::string>& regles) {
     DiagnosticPort diagnostic;
     diagnostic.chemin = chemin;
     switch (resultat) {
@@ -66,11 +60,8 @@ DiagnosticPort DiagnostiquerOuverture(const std::string& chemin, int resultat, c
         break;
     case ENOENT:
     case ENODEV:
-    case ENXIO:
-        diagnostic.cause = CauseEchecPort::Disparue;
-        break;
-    default:
-        break;
+    case ENXIO: diagnostic.cause = CauseEchecPort::Disparue; break;
+    default: break;
     }
     return diagnostic;
 }

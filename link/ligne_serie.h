@@ -10,8 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-using ReglagesSerie = DCB;          // line settings, as SetCommState takes them
-using DelaisSerie = COMMTIMEOUTS;   // time-outs, as SetCommTimeouts takes them
+using ReglagesSerie = DCB;         // line settings, as SetCommState takes them
+using DelaisSerie = COMMTIMEOUTS;  // time-outs, as SetCommTimeouts takes them
 #else
 // The same members as the Windows records, so that the link fills them the same way.
 struct ReglagesSerie {
@@ -44,9 +44,9 @@ struct ReglagesSerie {
     char EvtChar = 0;
     std::uint16_t wReserved1 = 0;
     ReglagesSerie()
-        : fBinary(0), fParity(0), fOutxCtsFlow(0), fOutxDsrFlow(0), fDtrControl(0),
-          fDsrSensitivity(0), fTXContinueOnXoff(0), fOutX(0), fInX(0), fErrorChar(0), fNull(0),
-          fRtsControl(0), fAbortOnError(0), fDummy2(0) {}
+        : fBinary(0), fParity(0), fOutxCtsFlow(0), fOutxDsrFlow(0), fDtrControl(0), fDsrSensitivity(0),
+          fTXContinueOnXoff(0), fOutX(0), fInX(0), fErrorChar(0), fNull(0), fRtsControl(0), fAbortOnError(0),
+          fDummy2(0) {}
 };
 
 struct DelaisSerie {

@@ -30,10 +30,10 @@ inline constexpr unsigned char CLE_K0 = 0x4E;
 inline constexpr unsigned char CLE_K1 = 0xD3;
 
 // Program memory as the bootloader writes it (byte addresses).
-inline constexpr unsigned ADRESSE_BLOC_MIN = 0x800;    // lowest block start
-inline constexpr unsigned ADRESSE_BLOC_MAX = 0x1FFFE;  // highest block start
-inline constexpr unsigned TAILLE_RANGEE = 64;          // bytes in one flash row
-inline constexpr unsigned MOTS_BLOC_MAX = 32;          // 16-bit words in one block
+inline constexpr unsigned ADRESSE_BLOC_MIN = 0x800;               // lowest block start
+inline constexpr unsigned ADRESSE_BLOC_MAX = 0x1FFFE;             // highest block start
+inline constexpr unsigned TAILLE_RANGEE = 64;                     // bytes in one flash row
+inline constexpr unsigned MOTS_BLOC_MAX = 32;                     // 16-bit words in one block
 inline constexpr unsigned TAILLE_MEMOIRE_PROGRAMME = 128 * 1024;  // bytes of program memory
 inline constexpr unsigned TAILLE_EEPROM = 1024;                   // bytes of data EEPROM
 

@@ -34,9 +34,9 @@ struct DebitTermios {
 // The rates termios has a constant for. Any other rate (14400, 56000, 128000, 256000) is set
 // through the kernel's arbitrary-rate interface.
 constexpr DebitTermios DEBITS[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},     {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},   {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200}, {38400, B38400},
+    {50, B50},         {75, B75},     {110, B110},   {134, B134},     {150, B150},
+    {200, B200},       {300, B300},   {600, B600},   {1200, B1200},   {1800, B1800},
+    {2400, B2400},     {4800, B4800}, {9600, B9600}, {19200, B19200}, {38400, B38400},
 #ifdef B57600
     {57600, B57600},
 #endif
@@ -82,8 +82,7 @@ using Horloge = std::chrono::steady_clock;
 // Milliseconds left before the deadline, for poll(); -1 waits without end.
 int Restant(bool borne, Horloge::time_point echeance) {
     if (!borne) return -1;
-    const auto reste =
-        std::chrono::duration_cast<std::chrono::milliseconds>(echeance - Horloge::now()).count();
+    const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(echeance - Horloge::now()).count();
     if (reste <= 0) return 0;
     return reste > INT_MAX ? INT_MAX : static_cast<int>(reste);
 }
@@ -93,7 +92,8 @@ public:
     explicit LigneSeriePosix(ResolveurPort resolveur) : resolveur_(std::move(resolveur)) {}
 
     ~LigneSeriePosix() override {
-        for (const auto& p : ports_) ::close(p.first);
+        for (const auto& p : ports_)
+            ::close(p.first);
     }
 
     PoigneeSerie Ouvrir(int numeroPort) override {
@@ -229,13 +229,14 @@ public:
 
         // One byte asked for: the total is multiplier x 1 + constant. All zero waits for a
         // byte without end, unless the interval is MAXDWORD (return at once).
-        const std::uint64_t total =
-            std::uint64_t{d.ReadTotalTimeoutMultiplier} + d.ReadTotalTimeoutConstant;
+        const std::uint64_t total = std::uint64_t{d.ReadTotalTimeoutMultiplier} + d.ReadTotalTimeoutConstant;
         const bool borne = total != 0 || d.ReadIntervalTimeout == DELAI_AUCUN;
         const Horloge::time_point echeance = Horloge::now() + std::chrono::milliseconds(total);
 
         for (;;) {
-            struct pollfd p {fd, POLLIN, 0};
+            struct pollfd p {
+                fd, POLLIN, 0
+            };
             const int n = ::poll(&p, 1, Restant(borne, echeance));
             if (n < 0) {
                 if (errno == EINTR) continue;
@@ -271,7 +272,9 @@ public:
         const unsigned char* p = static_cast<const unsigned char*>(donnees);
         std::size_t reste = longueur;
         while (reste > 0) {
-            struct pollfd attente {fd, POLLOUT, 0};
+            struct pollfd attente {
+                fd, POLLOUT, 0
+            };
             const int n = ::poll(&attente, 1, Restant(borne, echeance));
             if (n < 0) {
                 if (errno == EINTR) continue;
@@ -310,15 +313,15 @@ public:
 
     void Dormir(int ms) override {
         if (ms <= 0) return;
-        struct timespec reste {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
-        while (::nanosleep(&reste, &reste) != 0 && errno == EINTR) {
-        }
+        struct timespec reste {
+            ms / 1000, static_cast<long>(ms % 1000) * 1000000L
+        };
+        while (::nanosleep(&reste, &reste) != 0 && errno == EINTR) {}
     }
 
     std::uint64_t Tic() const override {
-        return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                              Horloge::now().time_since_epoch())
-                                              .count());
+        return static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Horloge::now().time_since_epoch()).count());
     }
 
 private:

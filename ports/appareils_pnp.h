@@ -10,9 +10,9 @@
 #include "ports/source_ports.h"
 
 struct AppareilPnp {
-    std::string idMateriel;         // the first hardware id, e.g. "USB\VID_10C4&PID_EA60&REV_0100"
-    unsigned long codeProbleme = 0; // Device Manager's problem code; 0 when it works
-    bool portCom = false;           // its driver gave it a COM name
+    std::string idMateriel;          // the first hardware id, e.g. "USB\VID_10C4&PID_EA60&REV_0100"
+    unsigned long codeProbleme = 0;  // Device Manager's problem code; 0 when it works
+    bool portCom = false;            // its driver gave it a COM name
 };
 
 using ListeAppareilsPnp = std::function<std::vector<AppareilPnp>()>;

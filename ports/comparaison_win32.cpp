@@ -5,13 +5,11 @@
 
 #include <climits>
 
-int ComparerEntrees(const std::string& a, const std::string& b)
-{
+int ComparerEntrees(const std::string& a, const std::string& b) {
     if (a.size() <= INT_MAX && b.size() <= INT_MAX) {
-        const int r = CompareStringA(LOCALE_USER_DEFAULT, 0, a.data(), static_cast<int>(a.size()),
-                                     b.data(), static_cast<int>(b.size()));
-        if (r != 0)
-            return r - CSTR_EQUAL;
+        const int r = CompareStringA(LOCALE_USER_DEFAULT, 0, a.data(), static_cast<int>(a.size()), b.data(),
+                                     static_cast<int>(b.size()));
+        if (r != 0) return r - CSTR_EQUAL;
     }
     // Without a collation the list still needs a total order.
     const int c = a.compare(b);

@@ -7,11 +7,11 @@
 #include <vector>
 
 // Value types, with the registry's numbers.
-inline constexpr int TYPE_TEXTE = 1;          // REG_SZ
-inline constexpr int TYPE_TEXTE_ETENDU = 2;   // REG_EXPAND_SZ
+inline constexpr int TYPE_TEXTE = 1;         // REG_SZ
+inline constexpr int TYPE_TEXTE_ETENDU = 2;  // REG_EXPAND_SZ
 
 struct ValeurPort {
-    std::string nom;      // e.g. "\Device\Silabser0"
+    std::string nom;  // e.g. "\Device\Silabser0"
     int type = TYPE_TEXTE;
     std::string donnees;  // e.g. "COM33"
 };

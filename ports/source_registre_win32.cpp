@@ -18,8 +18,7 @@ constexpr const char* CLE_PORTS_SERIE = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr unsigned long PROBLEME_DESACTIVE = 22;
 
 // Hardware ids are compared without regard to case, as Plug and Play does.
-bool EstPont(const std::string& idMateriel)
-{
+bool EstPont(const std::string& idMateriel) {
     char motif[32];
     std::snprintf(motif, sizeof motif, "USB\\VID_%04X&PID_%04X", ID_FOURNISSEUR_PONT, ID_PRODUIT_PONT);
     std::string id = idMateriel;
@@ -32,18 +31,13 @@ bool EstPont(const std::string& idMateriel)
 class CleRegistre {
 public:
     CleRegistre() = default;
-    ~CleRegistre()
-    {
-        if (cle_ != nullptr)
-            RegCloseKey(cle_);
+    ~CleRegistre() {
+        if (cle_ != nullptr) RegCloseKey(cle_);
     }
     CleRegistre(const CleRegistre&) = delete;
     CleRegistre& operator=(const CleRegistre&) = delete;
 
-    LONG Ouvrir(HKEY racine, const char* chemin)
-    {
-        return RegOpenKeyExA(racine, chemin, 0, KEY_READ, &cle_);
-    }
+    LONG Ouvrir(HKEY racine, const char* chemin) { return RegOpenKeyExA(racine, chemin, 0, KEY_READ, &cle_); }
     HKEY Cle() const { return cle_; }
 
 private:
@@ -51,12 +45,10 @@ private:
 };
 
 // The value's name at index, or false when there is none there any more.
-bool NomValeur(HKEY cle, DWORD index, std::vector<char>& tampon, std::string& nom)
-{
+bool NomValeur(HKEY cle, DWORD index, std::vector<char>& tampon, std::string& nom) {
     for (;;) {
         DWORD longueur = static_cast<DWORD>(tampon.size());
-        const LONG r = RegEnumValueA(cle, index, tampon.data(), &longueur, nullptr, nullptr,
-                                     nullptr, nullptr);
+        const LONG r = RegEnumValueA(cle, index, tampon.data(), &longueur, nullptr, nullptr, nullptr, nullptr);
         if (r == ERROR_SUCCESS) {
             nom.assign(tampon.data(), longueur);
             return true;
@@ -72,30 +64,25 @@ bool NomValeur(HKEY cle, DWORD index, std::vector<char>& tampon, std::string& no
 
 // Type and, for the two string types, the data up to the first NUL, taken as stored
 // (an expandable string is not expanded). False when the value went away meanwhile.
-bool LireValeur(HKEY cle, ValeurPort& valeur)
-{
+bool LireValeur(HKEY cle, ValeurPort& valeur) {
     DWORD type = 0;
     DWORD taille = 0;
-    if (RegQueryValueExA(cle, valeur.nom.c_str(), nullptr, &type, nullptr, &taille)
-        != ERROR_SUCCESS)
-        return false;
+    if (RegQueryValueExA(cle, valeur.nom.c_str(), nullptr, &type, nullptr, &taille) != ERROR_SUCCESS) return false;
     valeur.type = static_cast<int>(type);
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        return true;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return true;
 
     std::vector<char> donnees;
     for (;;) {
         // One byte more than asked for: stored strings need not end with a NUL.
         donnees.assign(static_cast<size_t>(taille) + 1, '\0');
         DWORD lus = taille;
-        const LONG r = RegQueryValueExA(cle, valeur.nom.c_str(), nullptr, &type,
-                                        reinterpret_cast<BYTE*>(donnees.data()), &lus);
+        const LONG r =
+            RegQueryValueExA(cle, valeur.nom.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(donnees.data()), &lus);
         if (r == ERROR_MORE_DATA) {
             taille = lus;
             continue;
         }
-        if (r != ERROR_SUCCESS)
-            return false;
+        if (r != ERROR_SUCCESS) return false;
         valeur.type = static_cast<int>(type);
         valeur.donnees.assign(donnees.data());
         return true;
@@ -107,35 +94,27 @@ public:
     explicit SourceRegistre(ListeAppareilsPnp appareils) : Appareils(std::move(appareils)) {}
 
     // A bridge with a driver problem and no COM name: its driver is not installed (or broken).
-    ConstatPont ExaminerPont() override
-    {
+    ConstatPont ExaminerPont() override {
         bool sansPilote = false;
         for (const AppareilPnp& appareil : Appareils ? Appareils() : std::vector<AppareilPnp>()) {
-            if (!EstPont(appareil.idMateriel))
-                continue;
-            if (appareil.portCom)
-                return {};
-            if (appareil.codeProbleme != 0 && appareil.codeProbleme != PROBLEME_DESACTIVE)
-                sansPilote = true;
+            if (!EstPont(appareil.idMateriel)) continue;
+            if (appareil.portCom) return {};
+            if (appareil.codeProbleme != 0 && appareil.codeProbleme != PROBLEME_DESACTIVE) sansPilote = true;
         }
         return sansPilote ? ConstatPont{EtatPont::PiloteAbsent, {}} : ConstatPont();
     }
 
-    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override
-    {
+    LecturePorts Lire(std::vector<ValeurPort>& valeurs) override {
         valeurs.clear();
         CleRegistre cle;
         const LONG ouverture = cle.Ouvrir(HKEY_LOCAL_MACHINE, CLE_PORTS_SERIE);
-        if (ouverture == ERROR_FILE_NOT_FOUND || ouverture == ERROR_PATH_NOT_FOUND)
-            return LecturePorts::CleAbsente;
-        if (ouverture != ERROR_SUCCESS)
-            return LecturePorts::DescriptionIllisible;
+        if (ouverture == ERROR_FILE_NOT_FOUND || ouverture == ERROR_PATH_NOT_FOUND) return LecturePorts::CleAbsente;
+        if (ouverture != ERROR_SUCCESS) return LecturePorts::DescriptionIllisible;
 
         DWORD nombre = 0;
         DWORD nomMax = 0;
-        if (RegQueryInfoKeyA(cle.Cle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             &nombre, &nomMax, nullptr, nullptr, nullptr)
-            != ERROR_SUCCESS)
+        if (RegQueryInfoKeyA(cle.Cle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nombre, &nomMax, nullptr,
+                             nullptr, nullptr) != ERROR_SUCCESS)
             return LecturePorts::DescriptionIllisible;
 
         // Names first, in enumeration order, then each value by its name.
@@ -143,16 +122,14 @@ public:
         std::vector<char> tampon(static_cast<size_t>(nomMax) + 1);
         for (DWORD i = 0; i < nombre; ++i) {
             std::string nom;
-            if (!NomValeur(cle.Cle(), i, tampon, nom))
-                break;
+            if (!NomValeur(cle.Cle(), i, tampon, nom)) break;
             noms.push_back(std::move(nom));
         }
 
         for (std::string& nom : noms) {
             ValeurPort valeur;
             valeur.nom = std::move(nom);
-            if (LireValeur(cle.Cle(), valeur))
-                valeurs.push_back(std::move(valeur));
+            if (LireValeur(cle.Cle(), valeur)) valeurs.push_back(std::move(valeur));
         }
         return LecturePorts::Lue;
     }
@@ -163,12 +140,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SourcePorts> CreerSourceRegistre(ListeAppareilsPnp appareils)
-{
+std::unique_ptr<SourcePorts> CreerSourceRegistre(ListeAppareilsPnp appareils) {
     return std::make_unique<SourceRegistre>(std::move(appareils));
 }
 
-std::unique_ptr<SourcePorts> CreerSourcePorts()
-{
-    return CreerSourceRegistre(ListerAppareilsPnp);
-}
+std::unique_ptr<SourcePorts> CreerSourcePorts() { return CreerSourceRegistre(ListerAppareilsPnp); }

@@ -8,8 +8,7 @@
 #include "link/ligne_serie.h"
 #include "ports/TConfigurationPort.h"
 
-int main()
-{
+int main() {
     // The list is sorted in the user's collation, as the wizard sorts it.
     std::setlocale(LC_ALL, "");
 
@@ -22,7 +21,8 @@ int main()
     const auto ligne = CreerLigneSerie([](int numero) { return CheminPort(numero); });
     std::printf("Serial ports (%u):\n", static_cast<unsigned>(ports.Ports().size()));
     for (const std::string& entree : ports.Ports())
-        std::printf("  %-18s %s\n", entree.c_str(), ligne->CheminPeripherique(TConfPort::ExtraitNumero(entree)).c_str());
+        std::printf("  %-18s %s\n", entree.c_str(),
+                    ligne->CheminPeripherique(TConfPort::ExtraitNumero(entree)).c_str());
 
     // Looked at twice, as page 5 does over two ticks: a cause counts when both looks see it.
     ports.ExplicationPont();
@@ -39,14 +39,9 @@ int main()
         std::printf("Bridge: plugged in, its serial driver is loaded but a program took the bridge from it%s%s\n",
                     programmes.empty() ? "" : "; braille-display daemon running: ", programmes.c_str());
         break;
-    case EtatPont::SansPilote:
-        std::printf("Bridge: plugged in, the kernel has no serial driver for it\n");
-        break;
-    case EtatPont::PiloteAbsent:
-        std::printf("Bridge: plugged in, its driver is not installed\n");
-        break;
-    case EtatPont::SansExplication:
-        break;
+    case EtatPont::SansPilote: std::printf("Bridge: plugged in, the kernel has no serial driver for it\n"); break;
+    case EtatPont::PiloteAbsent: std::printf("Bridge: plugged in, its driver is not installed\n"); break;
+    case EtatPont::SansExplication: break;
     }
 
     const int numero = ports.PortChoisi();

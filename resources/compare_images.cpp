@@ -20,18 +20,15 @@ namespace {
 
 constexpr int ECART_JPEG_MAX = 8;  // per colour channel, out of 255
 
-QByteArray Lire(const QString& chemin)
-{
+QByteArray Lire(const QString& chemin) {
     QFile fichier(chemin);
     return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray();
 }
 
 // The largest difference of one colour channel between two pictures; -1 when their sizes differ
 // or one cannot be decoded.
-int Ecart(const QImage& a, const QImage& b)
-{
-    if (a.isNull() || b.isNull() || a.size() != b.size())
-        return -1;
+int Ecart(const QImage& a, const QImage& b) {
+    if (a.isNull() || b.isNull() || a.size() != b.size()) return -1;
     const QImage x = a.convertToFormat(QImage::Format_ARGB32);
     const QImage y = b.convertToFormat(QImage::Format_ARGB32);
     int ecart = 0;
@@ -40,58 +37,47 @@ int Ecart(const QImage& a, const QImage& b)
         const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(ligne));
         for (int colonne = 0; colonne < x.width(); ++colonne)
             for (int decalage : {0, 8, 16, 24})
-                ecart = std::max(ecart, std::abs(int(p[colonne] >> decalage & 0xFF) - int(q[colonne] >> decalage & 0xFF)));
+                ecart =
+                    std::max(ecart, std::abs(int(p[colonne] >> decalage & 0xFF) - int(q[colonne] >> decalage & 0xFF)));
     }
     return ecart;
 }
 
-unsigned Mot16(const QByteArray& o, int p)
-{
+unsigned Mot16(const QByteArray& o, int p) {
     return unsigned(std::uint8_t(o[p])) | unsigned(std::uint8_t(o[p + 1])) << 8;
 }
 
-unsigned Mot32(const QByteArray& o, int p)
-{
-    return Mot16(o, p) | Mot16(o, p + 2) << 16;
-}
+unsigned Mot32(const QByteArray& o, int p) { return Mot16(o, p) | Mot16(o, p + 2) << 16; }
 
 // A Windows icon file's images, in directory order, and its directory's fields but the images'
 // sizes and places; false when the file is no icon file.
-bool LireIco(const QByteArray& octets, QVector<QImage>& images, QByteArray& entetes)
-{
-    if (octets.size() < 6 || Mot16(octets, 0) != 0 || Mot16(octets, 2) != 1)
-        return false;
+bool LireIco(const QByteArray& octets, QVector<QImage>& images, QByteArray& entetes) {
+    if (octets.size() < 6 || Mot16(octets, 0) != 0 || Mot16(octets, 2) != 1) return false;
     const int nombre = int(Mot16(octets, 4));
-    if (octets.size() < 6 + 16 * nombre)
-        return false;
+    if (octets.size() < 6 + 16 * nombre) return false;
     for (int i = 0; i < nombre; ++i) {
         const int entree = 6 + 16 * i;
         const unsigned taille = Mot32(octets, entree + 8);
         const unsigned debut = Mot32(octets, entree + 12);
-        if (debut > unsigned(octets.size()) || taille > unsigned(octets.size()) - debut)
-            return false;
+        if (debut > unsigned(octets.size()) || taille > unsigned(octets.size()) - debut) return false;
         entetes += octets.mid(entree, 8);
         images.push_back(QImage::fromData(octets.mid(int(debut), int(taille))));
     }
     return true;
 }
 
-bool MemeIco(const QByteArray& a, const QByteArray& b)
-{
+bool MemeIco(const QByteArray& a, const QByteArray& b) {
     QVector<QImage> imagesA, imagesB;
     QByteArray entetesA, entetesB;
-    if (!LireIco(a, imagesA, entetesA) || !LireIco(b, imagesB, entetesB) || entetesA != entetesB)
-        return false;
+    if (!LireIco(a, imagesA, entetesA) || !LireIco(b, imagesB, entetesB) || entetesA != entetesB) return false;
     for (int i = 0; i < imagesA.size(); ++i)
-        if (Ecart(imagesA[i], imagesB[i]) != 0)
-            return false;
+        if (Ecart(imagesA[i], imagesB[i]) != 0) return false;
     return true;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s folder other-folder\n", argv[0]);
         return 2;

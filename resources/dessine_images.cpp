@@ -40,17 +40,16 @@ const QColor FOND(0xef, 0xef, 0xef);
 
 // The maker's mark: a rhombus cut by a chevron, the "K" in the abstract, with a white bar.
 struct Marque {
-    QRectF losange;   // the rhombus's bounding box
-    double gauche;    // the chevron's inner left edge
-    double haut;      // its top and bottom
+    QRectF losange;  // the rhombus's bounding box
+    double gauche;   // the chevron's inner left edge
+    double haut;     // its top and bottom
     double bas;
-    double portee;    // how far its point reaches right of gauche
+    double portee;  // how far its point reaches right of gauche
     double epaisseur;
-    QRectF barre;     // the white upright left of the chevron
+    QRectF barre;  // the white upright left of the chevron
 };
 
-void DessinerMarque(QPainter& peintre, const Marque& m)
-{
+void DessinerMarque(QPainter& peintre, const Marque& m) {
     const double milieu = m.losange.center().y();
     QPainterPath losange;
     losange.moveTo(m.losange.center().x(), m.losange.top());
@@ -72,8 +71,7 @@ void DessinerMarque(QPainter& peintre, const Marque& m)
 }
 
 // The pictures' one typeface; espacement: pixels added between letters.
-QFont Police(int pixels, bool gras, double espacement = 0)
-{
+QFont Police(int pixels, bool gras, double espacement = 0) {
     QFont police(QStringLiteral("DejaVu Sans"));
     police.setPixelSize(pixels);
     police.setBold(gras);
@@ -82,16 +80,14 @@ QFont Police(int pixels, bool gras, double espacement = 0)
 }
 
 // The maker's name in bold blue capitals or small letters, with the sky-blue rule under it.
-void DessinerNom(QPainter& peintre, const QString& nom, const QRectF& cadre, double espacement, const QRectF& trait)
-{
+void DessinerNom(QPainter& peintre, const QString& nom, const QRectF& cadre, double espacement, const QRectF& trait) {
     peintre.setFont(Police(34, true, espacement));
     peintre.setPen(BLEU);
     peintre.drawText(cadre, Qt::AlignLeft | Qt::AlignVCenter, nom);
     peintre.fillRect(trait, CIEL);
 }
 
-QImage Logo()
-{
+QImage Logo() {
     QImage image(384, 57, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter peintre(&image);
@@ -106,8 +102,7 @@ QImage Logo()
 }
 
 // echelle: 2 for the drawing of screens scaled above 1.
-QImage Bandeau(int echelle)
-{
+QImage Bandeau(int echelle) {
     QImage image(330 * echelle, 53 * echelle, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter peintre(&image);
@@ -119,8 +114,7 @@ QImage Bandeau(int echelle)
     return image;
 }
 
-QImage ConnexionAppareilPc(int echelle)
-{
+QImage ConnexionAppareilPc(int echelle) {
     QImage image(362 * echelle, 193 * echelle, QImage::Format_RGB32);
     image.fill(FOND);
     QPainter peintre(&image);
@@ -190,8 +184,7 @@ const Etoile ETOILES[] = {{15.5, 6.5, 0.5, QColor(0xd8, 0x18, 0x10)}, {11, 4.5, 
 constexpr double RAYON_COEUR = 3.5;
 const QColor COEUR(0xff, 0xe0, 0x60);
 
-QPolygonF Pointes(const Etoile& etoile)
-{
+QPolygonF Pointes(const Etoile& etoile) {
     QPolygonF points;
     const int branches = 10;
     for (int i = 0; i < 2 * branches; ++i) {
@@ -202,8 +195,7 @@ QPolygonF Pointes(const Etoile& etoile)
     return points;
 }
 
-QImage Eclat(int cote)
-{
+QImage Eclat(int cote) {
     QImage image(cote, cote, QImage::Format_RGB32);
     image.fill(NUIT);
     QPainter peintre(&image);
@@ -219,14 +211,10 @@ QImage Eclat(int cote)
     return image;
 }
 
-QString Nombre(double valeur)
-{
-    return QString::number(valeur, 'g', 6);
-}
+QString Nombre(double valeur) { return QString::number(valeur, 'g', 6); }
 
 // The same shapes, in the same square, as SVG.
-QString EclatSvg()
-{
+QString EclatSvg() {
     const QString cote = QString::number(COTE_ECLAT);
     QString svg = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                  "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" "
@@ -245,35 +233,29 @@ QString EclatSvg()
     return svg;
 }
 
-bool Ecrit(bool ok, const QString& chemin)
-{
-    if (!ok)
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(chemin));
+bool Ecrit(bool ok, const QString& chemin) {
+    if (!ok) std::fprintf(stderr, "cannot write %s\n", qPrintable(chemin));
     return ok;
 }
 
-bool Enregistrer(const QImage& image, const QString& dossier, const char* nom, int qualite = 95)
-{
+bool Enregistrer(const QImage& image, const QString& dossier, const char* nom, int qualite = 95) {
     const QString chemin = dossier + QLatin1Char('/') + QString::fromLatin1(nom);
     return Ecrit(image.save(chemin, "JPG", qualite), chemin);
 }
 
-void Ajouter16(QByteArray& octets, unsigned valeur)
-{
+void Ajouter16(QByteArray& octets, unsigned valeur) {
     octets.append(char(valeur & 0xFF));
     octets.append(char((valeur >> 8) & 0xFF));
 }
 
-void Ajouter32(QByteArray& octets, unsigned valeur)
-{
+void Ajouter32(QByteArray& octets, unsigned valeur) {
     Ajouter16(octets, valeur & 0xFFFF);
     Ajouter16(octets, valeur >> 16);
 }
 
 // A Windows icon file holding the burst at each size as a PNG image with alpha: the directory,
 // one entry per size (0 stands for 256), then the images.
-bool EnregistrerIco(const QString& dossier, const char* nom, std::initializer_list<unsigned> cotes)
-{
+bool EnregistrerIco(const QString& dossier, const char* nom, std::initializer_list<unsigned> cotes) {
     const QString chemin = dossier + QLatin1Char('/') + QString::fromLatin1(nom);
     QByteArray repertoire;
     QByteArray images;
@@ -283,14 +265,14 @@ bool EnregistrerIco(const QString& dossier, const char* nom, std::initializer_li
     for (const unsigned cote : cotes) {
         QByteArray png;
         QBuffer tampon(&png);
-        if (!Ecrit(tampon.open(QIODevice::WriteOnly)
-                       && Eclat(int(cote)).convertToFormat(QImage::Format_ARGB32).save(&tampon, "PNG"),
+        if (!Ecrit(tampon.open(QIODevice::WriteOnly) &&
+                       Eclat(int(cote)).convertToFormat(QImage::Format_ARGB32).save(&tampon, "PNG"),
                    chemin))
             return false;
         repertoire.append(char(cote % 256));
         repertoire.append(char(cote % 256));
-        Ajouter16(repertoire, 0);  // no palette, reserved
-        Ajouter16(repertoire, 1);  // planes
+        Ajouter16(repertoire, 0);   // no palette, reserved
+        Ajouter16(repertoire, 1);   // planes
         Ajouter16(repertoire, 32);  // bits per pixel
         Ajouter32(repertoire, unsigned(png.size()));
         Ajouter32(repertoire, 6 + 16 * unsigned(cotes.size()) + unsigned(images.size()));
@@ -298,12 +280,12 @@ bool EnregistrerIco(const QString& dossier, const char* nom, std::initializer_li
     }
     QFile fichier(chemin);
     const QByteArray octets = repertoire + images;
-    return Ecrit(fichier.open(QIODevice::WriteOnly) && fichier.write(octets) == octets.size() && fichier.flush(), chemin);
+    return Ecrit(fichier.open(QIODevice::WriteOnly) && fichier.write(octets) == octets.size() && fichier.flush(),
+                 chemin);
 }
 
 // The burst at each size, then as SVG, in an icon theme's layout under dossier.
-bool EnregistrerIcones(const QString& dossier, const QString& nom, const QStringList& cotes)
-{
+bool EnregistrerIcones(const QString& dossier, const QString& nom, const QStringList& cotes) {
     for (const QString& texte : cotes) {
         bool nombre = false;
         const int cote = texte.toInt(&nombre);
@@ -313,28 +295,25 @@ bool EnregistrerIcones(const QString& dossier, const QString& nom, const QString
         }
         const QString sousDossier = QStringLiteral("%1/%2x%2/apps").arg(dossier).arg(cote);
         const QString chemin = sousDossier + QLatin1Char('/') + nom + QStringLiteral(".png");
-        if (!Ecrit(QDir().mkpath(sousDossier) && Eclat(cote).save(chemin, "PNG"), chemin))
-            return false;
+        if (!Ecrit(QDir().mkpath(sousDossier) && Eclat(cote).save(chemin, "PNG"), chemin)) return false;
     }
     const QString sousDossier = dossier + QStringLiteral("/scalable/apps");
     QFile svg(sousDossier + QLatin1Char('/') + nom + QStringLiteral(".svg"));
     const QByteArray texte = EclatSvg().toUtf8();
-    return Ecrit(QDir().mkpath(sousDossier) && svg.open(QIODevice::WriteOnly) && svg.write(texte) == texte.size()
-                     && svg.flush(),
+    return Ecrit(QDir().mkpath(sousDossier) && svg.open(QIODevice::WriteOnly) && svg.write(texte) == texte.size() &&
+                     svg.flush(),
                  svg.fileName());
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const bool icones = argc >= 4 && std::strcmp(argv[1], "--icones") == 0;
     if (argc != 2 && !icones) {
         std::fprintf(stderr, "usage: %s folder\n       %s --icones folder name size...\n", argv[0], argv[0]);
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     if (icones) {
         QStringList cotes;
@@ -343,14 +322,15 @@ int main(int argc, char** argv)
         return EnregistrerIcones(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), cotes) ? 0 : 1;
     }
     const QString dossier = QString::fromLocal8Bit(argv[1]);
-    bool ok = Enregistrer(Logo(), dossier, "logo_korvane.jpg", 92) && Enregistrer(Bandeau(1), dossier, "bandeau.jpg")
-              && Enregistrer(Bandeau(2), dossier, "bandeau@2x.jpg")
-              && Enregistrer(ConnexionAppareilPc(1), dossier, "connexion_appareil_pc.jpg")
-              && Enregistrer(ConnexionAppareilPc(2), dossier, "connexion_appareil_pc@2x.jpg")
-              && Enregistrer(Eclat(COTE_ECLAT), dossier, "icone_fenetre.jpg")
-              && EnregistrerIco(dossier, "zantrel.ico", {16, 32, 48, 256});
+    bool ok = Enregistrer(Logo(), dossier, "logo_korvane.jpg", 92) && Enregistrer(Bandeau(1), dossier, "bandeau.jpg") &&
+              Enregistrer(Bandeau(2), dossier, "bandeau@2x.jpg") &&
+              Enregistrer(ConnexionAppareilPc(1), dossier, "connexion_appareil_pc.jpg") &&
+              Enregistrer(ConnexionAppareilPc(2), dossier, "connexion_appareil_pc@2x.jpg") &&
+              Enregistrer(Eclat(COTE_ECLAT), dossier, "icone_fenetre.jpg") &&
+              EnregistrerIco(dossier, "zantrel.ico", {16, 32, 48, 256});
     // The window icon at the desktop icons' other sizes.
     for (const int cote : {16, 48, 64, 128, 256})
-        ok = ok && Enregistrer(Eclat(cote), dossier, QStringLiteral("icone_fenetre_%1.jpg").arg(cote).toLatin1().constData());
+        ok = ok &&
+             Enregistrer(Eclat(cote), dossier, QStringLiteral("icone_fenetre_%1.jpg").arg(cote).toLatin1().constData());
     return ok ? 0 : 1;
 }

@@ -25,10 +25,8 @@ bool EstCommande(unsigned char octet) {
     case CMD_TERMINER:
     case CMD_VITESSE:
     case CMD_ECRIRE_BLOC:
-    case CMD_AU_REVOIR:
-        return true;
-    default:
-        return false;
+    case CMD_AU_REVOIR: return true;
+    default: return false;
     }
 }
 
@@ -56,9 +54,7 @@ std::string Format(const char* format, unsigned a = 0, unsigned b = 0, unsigned 
 }  // namespace
 
 Appareil::Appareil(OptionsSimulateur options)
-    : options_(std::move(options)),
-      programme_(TAILLE_MEMOIRE_PROGRAMME, 0xFF),
-      eeprom_(TAILLE_EEPROM, 0xFF),
+    : options_(std::move(options)), programme_(TAILLE_MEMOIRE_PROGRAMME, 0xFF), eeprom_(TAILLE_EEPROM, 0xFF),
       vitesse_(VITESSE_INITIALE) {
     const IdentiteAppareil& id = options_.identite;
     for (int i = 0; i < 4; ++i)
@@ -109,9 +105,7 @@ void Appareil::MettreSousTension() {
 // The device's clock runs ahead of the wall clock while it works on bytes still crossing the
 // wire: it sleeps only before what the PC can see (a reply, a dropped line), once, so that
 // neither a late wake-up nor a sleep's overshoot adds up over a frame.
-LigneAppareil::Horloge::time_point Appareil::Instant() const {
-    return std::max(ligne_->Maintenant(), instant_);
-}
+LigneAppareil::Horloge::time_point Appareil::Instant() const { return std::max(ligne_->Maintenant(), instant_); }
 
 void Appareil::Rattraper() { ligne_->DormirJusqua(instant_); }
 
@@ -153,13 +147,11 @@ std::string Appareil::EcartAvecPc() {
     if (ligne_->TramePC(pc)) {
         if (pc == TRAME_APPAREIL && bauds == vitesse_) return {};
         return Format("the PC is at %u bit/s in ", static_cast<unsigned>(bauds)) + pc.Texte() +
-               Format(", the device at %u bit/s in ", static_cast<unsigned>(vitesse_)) +
-               TRAME_APPAREIL.Texte();
+               Format(", the device at %u bit/s in ", static_cast<unsigned>(vitesse_)) + TRAME_APPAREIL.Texte();
     }
     if (bits == 8 && bauds == vitesse_) return {};
     return Format("the PC is at %u bit/s with %u data bits, the device at %u bit/s with 8",
-                  static_cast<unsigned>(bauds), static_cast<unsigned>(bits),
-                  static_cast<unsigned>(vitesse_));
+                  static_cast<unsigned>(bauds), static_cast<unsigned>(bits), static_cast<unsigned>(vitesse_));
 }
 
 // Time stamps only: the busy time costs nothing unless the PC sends into it.
@@ -204,14 +196,15 @@ void Appareil::Emettre(const unsigned char* octets, std::size_t nombre) {
         return;
     }
     if (!ligne_->Ecrire(octets, nombre)) return;
-    for (std::size_t i = 0; i < nombre; ++i) Noter(false, octets[i]);
+    for (std::size_t i = 0; i < nombre; ++i)
+        Noter(false, octets[i]);
 }
 
 // Each character waits for the PC's ACQUIT before the next one goes.
 bool Appareil::EnvoyerHex(unsigned char valeur, bool nonHex) {
-    const unsigned char caracteres[2] = {
-        static_cast<unsigned char>(CHIFFRES[valeur >> 4]),
-        nonHex ? CARACTERE_NON_HEX : static_cast<unsigned char>(CHIFFRES[valeur & 0x0F])};
+    const unsigned char caracteres[2] = {static_cast<unsigned char>(CHIFFRES[valeur >> 4]),
+                                         nonHex ? CARACTERE_NON_HEX
+                                                : static_cast<unsigned char>(CHIFFRES[valeur & 0x0F])};
     for (unsigned char car : caracteres) {
         Repondre(car);
         unsigned char recu = 0;
@@ -222,8 +215,7 @@ bool Appareil::EnvoyerHex(unsigned char valeur, bool nonHex) {
             return false;
         }
         if (recu != ACQUIT) {
-            Signaler(Format("character '%c' answered with 0x%02X instead of 0x84; reply dropped", car,
-                            recu));
+            Signaler(Format("character '%c' answered with 0x%02X instead of 0x84; reply dropped", car, recu));
             return false;
         }
     }
@@ -232,8 +224,7 @@ bool Appareil::EnvoyerHex(unsigned char valeur, bool nonHex) {
 
 // Each value comes as two hex digits; one that does not is left as it was and clears valides.
 // False when the exchange is dropped.
-bool Appareil::LireParametres(unsigned char* valeurs, std::size_t nombre, const char* commande,
-                              bool& valides) {
+bool Appareil::LireParametres(unsigned char* valeurs, std::size_t nombre, const char* commande, bool& valides) {
     for (std::size_t i = 0; i < nombre; ++i) {
         unsigned char car[2] = {0, 0};
         for (unsigned char& c : car) {
@@ -246,8 +237,10 @@ bool Appareil::LireParametres(unsigned char* valeurs, std::size_t nombre, const 
         }
         const int fort = ValeurChiffre(car[0]);
         const int faible = ValeurChiffre(car[1]);
-        if (fort < 0 || faible < 0) valides = false;
-        else valeurs[i] = static_cast<unsigned char>(fort * 16 + faible);
+        if (fort < 0 || faible < 0)
+            valides = false;
+        else
+            valeurs[i] = static_cast<unsigned char>(fort * 16 + faible);
     }
     return true;
 }
@@ -267,11 +260,9 @@ void Appareil::Noter(bool versAppareil, unsigned char octet) {
         trace_.push_back({versAppareil, octet});
     }
     if (fichierTrace_.is_open()) {
-        const double ms =
-            std::chrono::duration<double, std::milli>(Instant() - debut_).count();
+        const double ms = std::chrono::duration<double, std::milli>(Instant() - debut_).count();
         char ligne[64];
-        std::snprintf(ligne, sizeof ligne, "%10.3f %s %02X\n", ms, versAppareil ? "PC>AP" : "AP>PC",
-                      octet);
+        std::snprintf(ligne, sizeof ligne, "%10.3f %s %02X\n", ms, versAppareil ? "PC>AP" : "AP>PC", octet);
         fichierTrace_ << ligne << std::flush;
     }
 }
@@ -303,8 +294,8 @@ bool Appareil::EnPhase(Phase voulue, const std::string& refus) {
 Appareil::Decision Appareil::Decider(unsigned char commande, long adresse) {
     const FautesAppareil& f = options_.fautes;
     Decision d;
-    if (!coupe_ && commande == f.commandeCoupure &&
-        (f.adresseCoupure < 0 || adresse == f.adresseCoupure) && ++venuesCoupure_ == f.coupureA) {
+    if (!coupe_ && commande == f.commandeCoupure && (f.adresseCoupure < 0 || adresse == f.adresseCoupure) &&
+        ++venuesCoupure_ == f.coupureA) {
         if (!f.coupureApresPrise) return {Sort::Coupure, false};
         d.coupureApres = true;
     }
@@ -353,8 +344,8 @@ void Appareil::Traiter(unsigned char octet) {
     }
     // Commands with parameters take them in first, so that the line stays in step, and meet
     // their faults and cuts there.
-    const bool parametres = octet == CMD_LIRE_EEPROM || octet == CMD_ECRIRE_EEPROM ||
-                            octet == CMD_VITESSE || octet == CMD_ECRIRE_BLOC;
+    const bool parametres =
+        octet == CMD_LIRE_EEPROM || octet == CMD_ECRIRE_EEPROM || octet == CMD_VITESSE || octet == CMD_ECRIRE_BLOC;
     coupureApres_ = false;
     if (parametres || Prendre(octet)) {
         switch (octet) {
@@ -392,8 +383,7 @@ void Appareil::LireModele() {
     std::string modele = options_.identite.modele;
     modele.resize(3, ' ');
     for (std::size_t i = 0; i < modele.size(); ++i)
-        if (!EnvoyerHex(static_cast<unsigned char>(modele[i]),
-                        i + 1 == modele.size() && NonHex(CMD_LIRE_MODELE)))
+        if (!EnvoyerHex(static_cast<unsigned char>(modele[i]), i + 1 == modele.size() && NonHex(CMD_LIRE_MODELE)))
             return;
 }
 
@@ -492,14 +482,12 @@ void Appareil::EcrireBloc() {
         return;
     }
     if (adresse < ADRESSE_BLOC_MIN || adresse > ADRESSE_BLOC_MAX) {
-        Rejeter(Format("block refused: address 0x%X outside 0x%X..0x%X", adresse, ADRESSE_BLOC_MIN,
-                       ADRESSE_BLOC_MAX));
+        Rejeter(Format("block refused: address 0x%X outside 0x%X..0x%X", adresse, ADRESSE_BLOC_MIN, ADRESSE_BLOC_MAX));
         return;
     }
     const unsigned finRangee = (adresse & ~(TAILLE_RANGEE - 1)) + TAILLE_RANGEE;
     if (adresse + compte > finRangee) {
-        Rejeter(Format("block refused: 0x%X + %u bytes crosses the row ending at 0x%X", adresse,
-                       compte, finRangee));
+        Rejeter(Format("block refused: 0x%X + %u bytes crosses the row ending at 0x%X", adresse, compte, finRangee));
         return;
     }
     bool dejaEcrit = false;
@@ -511,9 +499,7 @@ void Appareil::EcrireBloc() {
         }
         ++blocs_;
     }
-    if (dejaEcrit)
-        Signaler(Format("block at 0x%X written over flash not erased since the prepare command",
-                        adresse));
+    if (dejaEcrit) Signaler(Format("block at 0x%X written over flash not erased since the prepare command", adresse));
     if (!options_.rapide) Attendre(options_.dureeEcritureRangeeMs);
     Repondre(ACQUIT);
     const int raccrocher = options_.fautes.raccrocherApresBlocs;

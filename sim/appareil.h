@@ -46,8 +46,7 @@ private:
     };
 
     Reception Recevoir(unsigned char& octet, int delaiMs);
-    bool LireParametres(unsigned char* valeurs, std::size_t nombre, const char* commande,
-                        bool& valides);
+    bool LireParametres(unsigned char* valeurs, std::size_t nombre, const char* commande, bool& valides);
     void Repondre(unsigned char octet);
     LigneAppareil::Horloge::time_point Recu();
     LigneAppareil::Horloge::time_point Instant() const;
@@ -93,7 +92,7 @@ private:
     bool NonHex(unsigned char commande, unsigned adresse = 0) const;
 
     const OptionsSimulateur options_;
-    LigneAppareil* ligne_ = nullptr;  // only while Servir runs
+    LigneAppareil* ligne_ = nullptr;              // only while Servir runs
     LigneAppareil::Horloge::time_point debut_{};  // the trace's origin, at the first Servir
     bool debutPris_ = false;
     std::ofstream fichierTrace_;
@@ -101,11 +100,11 @@ private:
     int venuesFautive_ = 0, fautesFaites_ = 0;
     int venuesCoupure_ = 0;
     bool coupe_ = false;
-    bool coupureApres_ = false;  // for the command under way
+    bool coupureApres_ = false;                          // for the command under way
     LigneAppareil::Horloge::time_point finReception_{};  // when the last byte received ended on the wire
     LigneAppareil::Horloge::time_point instant_{};       // the device's own time, when ahead of the wall clock
     LigneAppareil::Horloge::time_point occupeJusqua_{};  // busy erasing or writing until then
-    const char* travail_ = "";                               // what keeps it busy
+    const char* travail_ = "";                           // what keeps it busy
     bool parasiteEnvoye_ = false;
     std::atomic<bool> auRepos_{false};  // in Servir's wait for a command
 

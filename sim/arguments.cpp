@@ -20,9 +20,12 @@ bool LireNombre(const std::string& texte, unsigned long maximum, T& valeur) {
     for (; i < texte.size(); ++i) {
         const char c = texte[i];
         unsigned long chiffre = base;
-        if (c >= '0' && c <= '9') chiffre = static_cast<unsigned long>(c - '0');
-        else if (c >= 'A' && c <= 'F') chiffre = static_cast<unsigned long>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f') chiffre = static_cast<unsigned long>(c - 'a' + 10);
+        if (c >= '0' && c <= '9')
+            chiffre = static_cast<unsigned long>(c - '0');
+        else if (c >= 'A' && c <= 'F')
+            chiffre = static_cast<unsigned long>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f')
+            chiffre = static_cast<unsigned long>(c - 'a' + 10);
         if (chiffre >= base || v > (maximum - chiffre) / base) return false;
         v = v * base + chiffre;
     }
@@ -68,8 +71,10 @@ bool LireCoupure(const std::string& texte, FautesAppareil& fautes) {
     fautes.commandeCoupure = static_cast<unsigned char>(commande);
     if (marque == std::string::npos) return true;
     if (!LireNombre(texte.substr(marque + 1), 0x1FFFF, n) || (texte[marque] == '#' && n == 0)) return false;
-    if (texte[marque] == '@') fautes.adresseCoupure = static_cast<long>(n);
-    else fautes.coupureA = static_cast<int>(n);
+    if (texte[marque] == '@')
+        fautes.adresseCoupure = static_cast<long>(n);
+    else
+        fautes.coupureA = static_cast<int>(n);
     return true;
 }
 
@@ -78,14 +83,17 @@ using Options = OptionsSimulateur;
 
 struct Declaration {
     const char* nom;
-    const char* valeur;  // as the help names it; nullptr for an option without a value
-    const char* aide;    // '\n' before each further line
+    const char* valeur;                            // as the help names it; nullptr for an option without a value
+    const char* aide;                              // '\n' before each further line
     bool (*appliquer)(Valeur valeur, Options& o);  // false on a bad value
 };
 
 const Declaration OPTIONS[] = {
     {"--modele", "XXX", "model code, 3 characters (P07)",
-     [](Valeur v, Options& o) { o.identite.modele = v; return v.size() == 3; }},
+     [](Valeur v, Options& o) {
+         o.identite.modele = v;
+         return v.size() == 3;
+     }},
     {"--variante", "N", "variant byte (1)",
      [](Valeur v, Options& o) { return LireNombre(v, 255, o.identite.variante); }},
     {"--serie", "N", "serial number (123456789)",
@@ -95,35 +103,57 @@ const Declaration OPTIONS[] = {
     {"--langue", "N", "language byte, 0 French, 1 English (255)",
      [](Valeur v, Options& o) { return LireNombre(v, 255, o.identite.langue); }},
     {"--refuser", nullptr, "refuse the connection",
-     [](Valeur, Options& o) { o.fautes.refuserConnexion = true; return true; }},
+     [](Valeur, Options& o) {
+         o.fautes.refuserConnexion = true;
+         return true;
+     }},
     {"--silencieux-depuis", "N", "answer nothing from the Nth command on",
      [](Valeur v, Options& o) { return LireNombre(v, 1000000, o.fautes.silencieuxDepuis); }},
     {"--faute", "CMD=OCTET", "answer command CMD with OCTET instead",
      [](Valeur v, Options& o) { return LireFaute(v, o.fautes); }},
     {"--raccrocher-apres", "N", "hang up after N block writes",
      [](Valeur v, Options& o) { return LireNombre(v, 1000000, o.fautes.raccrocherApresBlocs); }},
-    {"--couper", "CMD[@ADR|#N]",
-     "power cut once after taking CMD (at that address, or the\nNth time); memories kept",
+    {"--couper", "CMD[@ADR|#N]", "power cut once after taking CMD (at that address, or the\nNth time); memories kept",
      [](Valeur v, Options& o) { return LireCoupure(v, o.fautes); }},
     {"--couper-avant", nullptr, "the cut loses the command instead",
-     [](Valeur, Options& o) { o.fautes.coupureApresPrise = false; return true; }},
+     [](Valeur, Options& o) {
+         o.fautes.coupureApresPrise = false;
+         return true;
+     }},
     {"--rapide", nullptr, "answer at once, without wire time",
-     [](Valeur, Options& o) { o.rapide = true; return true; }},
+     [](Valeur, Options& o) {
+         o.rapide = true;
+         return true;
+     }},
     {"--ecriture-rangee-ms", "N", "flash row write time before a block's ack (2)",
      [](Valeur v, Options& o) { return LireNombre(v, 60000, o.dureeEcritureRangeeMs); }},
     {"--trace", "FICHIER", "every byte on the line, both directions",
-     [](Valeur v, Options& o) { o.fichierTrace = v; return true; }},
+     [](Valeur v, Options& o) {
+         o.fichierTrace = v;
+         return true;
+     }},
     {"--hex-programme", "FICHIER", "program memory as Intel HEX, written on exit",
-     [](Valeur v, Options& o) { o.fichierHexProgramme = v; return true; }},
+     [](Valeur v, Options& o) {
+         o.fichierHexProgramme = v;
+         return true;
+     }},
     {"--hex-eeprom", "FICHIER", "EEPROM as Intel HEX, written on exit",
-     [](Valeur v, Options& o) { o.fichierHexEeprom = v; return true; }},
+     [](Valeur v, Options& o) {
+         o.fichierHexEeprom = v;
+         return true;
+     }},
     {"--pont-usb", nullptr,
      "behind an emulated USB bridge (10C4:EA60) plugged into the\nkernel's vhci_hcd, not on a "
      "pseudo-terminal; SIGUSR1 unplugs\nit, SIGUSR2 plugs it back, SIGINT/SIGTERM end",
-     [](Valeur, Options& o) { o.pont.actif = true; return true; }},
-    {"--releve", "FICHIER",
-     "the bridge's record of line settings and bytes, written on\nexit and on each unplug",
-     [](Valeur v, Options& o) { o.pont.fichierReleve = v; return true; }},
+     [](Valeur, Options& o) {
+         o.pont.actif = true;
+         return true;
+     }},
+    {"--releve", "FICHIER", "the bridge's record of line settings and bytes, written on\nexit and on each unplug",
+     [](Valeur v, Options& o) {
+         o.pont.fichierReleve = v;
+         return true;
+     }},
     {"--debrancher-apres-blocs", "N", "the bridge unplugs once the Nth block is acknowledged",
      [](Valeur v, Options& o) { return LireNombre(v, 1000000, o.fautes.raccrocherApresBlocs); }},
     {"--absence-ms", "N", "back N ms after unplugging by itself (default: on SIGUSR2)",
@@ -149,12 +179,11 @@ const char* AideArguments() {
     return aide.c_str();
 }
 
-bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur& options,
-                   std::string& erreur) {
+bool LireArguments(const std::vector<std::string>& arguments, OptionsSimulateur& options, std::string& erreur) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& nom = arguments[i];
-        const auto option = std::find_if(std::begin(OPTIONS), std::end(OPTIONS),
-                                         [&](const Declaration& d) { return nom == d.nom; });
+        const auto option =
+            std::find_if(std::begin(OPTIONS), std::end(OPTIONS), [&](const Declaration& d) { return nom == d.nom; });
         if (option == std::end(OPTIONS)) {
             erreur = nom + ": unknown option";
             return false;

@@ -8,12 +8,11 @@ namespace {
 
 constexpr std::size_t OCTETS_PAR_LIGNE = 16;
 
-void AjouterEnregistrement(std::string& texte, unsigned type, unsigned adresse,
-                           const std::uint8_t* donnees, std::size_t nombre) {
+void AjouterEnregistrement(std::string& texte, unsigned type, unsigned adresse, const std::uint8_t* donnees,
+                           std::size_t nombre) {
     unsigned somme = static_cast<unsigned>(nombre) + (adresse >> 8) + (adresse & 0xFF) + type;
     char champ[16];
-    std::snprintf(champ, sizeof champ, ":%02X%04X%02X", static_cast<unsigned>(nombre),
-                  adresse & 0xFFFF, type);
+    std::snprintf(champ, sizeof champ, ":%02X%04X%02X", static_cast<unsigned>(nombre), adresse & 0xFFFF, type);
     texte += champ;
     for (std::size_t i = 0; i < nombre; ++i) {
         std::snprintf(champ, sizeof champ, "%02X", donnees[i]);
@@ -38,11 +37,11 @@ std::string EnIntelHex(const std::vector<std::uint8_t>& memoire, bool sauterEffa
                 continue;
             }
             std::size_t fin = i + 1;
-            while (fin < finLigne && !(sauterEfface && memoire[fin] == 0xFF)) ++fin;
+            while (fin < finLigne && !(sauterEfface && memoire[fin] == 0xFF))
+                ++fin;
             const unsigned page = static_cast<unsigned>(i >> 16);
             if (page != pageCourante) {
-                const std::uint8_t haut[2] = {static_cast<std::uint8_t>(page >> 8),
-                                              static_cast<std::uint8_t>(page)};
+                const std::uint8_t haut[2] = {static_cast<std::uint8_t>(page >> 8), static_cast<std::uint8_t>(page)};
                 AjouterEnregistrement(texte, 0x04, 0, haut, 2);
                 pageCourante = page;
             }
@@ -54,8 +53,7 @@ std::string EnIntelHex(const std::vector<std::uint8_t>& memoire, bool sauterEffa
     return texte;
 }
 
-bool EcrireIntelHex(const std::string& chemin, const std::vector<std::uint8_t>& memoire,
-                    bool sauterEfface) {
+bool EcrireIntelHex(const std::string& chemin, const std::vector<std::uint8_t>& memoire, bool sauterEfface) {
     std::ofstream fichier(chemin, std::ios::out | std::ios::trunc | std::ios::binary);
     fichier << EnIntelHex(memoire, sauterEfface);
     fichier.close();

@@ -11,5 +11,4 @@
 std::string EnIntelHex(const std::vector<std::uint8_t>& memoire, bool sauterEfface);
 
 // Writes EnIntelHex(...) to a file; false when the file cannot be written.
-bool EcrireIntelHex(const std::string& chemin, const std::vector<std::uint8_t>& memoire,
-                    bool sauterEfface);
+bool EcrireIntelHex(const std::string& chemin, const std::vector<std::uint8_t>& memoire, bool sauterEfface);

@@ -21,9 +21,7 @@ constexpr int DELAI_ECRITURE_MS = 1000;
 constexpr int DELAI_VIDAGE_MS = 1000;
 constexpr int DELAI_ARRIVEE_MS = 100;
 
-std::string Raison(const char* appel) {
-    return std::string(appel) + ": " + std::strerror(errno);
-}
+std::string Raison(const char* appel) { return std::string(appel) + ": " + std::strerror(errno); }
 
 }  // namespace
 
@@ -73,8 +71,7 @@ LigneAppareil::Lecture LignePty::Lire(unsigned char& octet, int delaiMs) {
         }
         int attente = TRANCHE_ATTENTE_MS;
         if (delaiMs >= 0) {
-            const auto reste =
-                std::chrono::duration_cast<std::chrono::milliseconds>(limite - Horloge::now()).count();
+            const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(limite - Horloge::now()).count();
             if (reste <= 0) return Lecture::Delai;
             if (reste < attente) attente = static_cast<int>(reste);
         }

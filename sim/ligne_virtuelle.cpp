@@ -226,7 +226,9 @@ bool LigneVirtuelle::Copier(const T& de, T& vers) {
 }
 
 bool LigneVirtuelle::LireReglages(PoigneeSerie, ReglagesSerie& reglages) { return Copier(etat_->reglages, reglages); }
-bool LigneVirtuelle::AppliquerReglages(PoigneeSerie, const ReglagesSerie& reglages) { return Copier(reglages, etat_->reglages); }
+bool LigneVirtuelle::AppliquerReglages(PoigneeSerie, const ReglagesSerie& reglages) {
+    return Copier(reglages, etat_->reglages);
+}
 bool LigneVirtuelle::LireDelais(PoigneeSerie, DelaisSerie& delais) { return Copier(etat_->delais, delais); }
 bool LigneVirtuelle::AppliquerDelais(PoigneeSerie, const DelaisSerie& delais) { return Copier(delais, etat_->delais); }
 
@@ -247,8 +249,8 @@ bool LigneVirtuelle::Lire(PoigneeSerie, unsigned char* octet, std::size_t* lus) 
         e.erreur = EBADF;
         return false;
     }
-    const auto delai = std::chrono::milliseconds(e.delais.ReadTotalTimeoutMultiplier +
-                                                 e.delais.ReadTotalTimeoutConstant);
+    const auto delai =
+        std::chrono::milliseconds(e.delais.ReadTotalTimeoutMultiplier + e.delais.ReadTotalTimeoutConstant);
     e.AttendrePc(l, e.maintenant + delai, true);
     if (!e.versPc.empty()) {
         *octet = e.versPc.front();
@@ -291,8 +293,7 @@ void LigneVirtuelle::Dormir(int ms) {
 
 std::uint64_t LigneVirtuelle::Tic() const {
     std::lock_guard<std::mutex> l(etat_->verrou);
-    return static_cast<std::uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(etat_->maintenant).count());
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(etat_->maintenant).count());
 }
 
 std::string LigneVirtuelle::CheminPeripherique(int) const { return etat_->chemin; }

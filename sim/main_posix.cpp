@@ -174,8 +174,7 @@ int main(int argc, char** argv) {
     OptionsSimulateur options;
     std::string erreur;
     if (!LireArguments(arguments, options, erreur)) {
-        std::fprintf(stderr, "zantrel_sim: %s\nusage: zantrel_sim [options]\n%s", erreur.c_str(),
-                     AideArguments());
+        std::fprintf(stderr, "zantrel_sim: %s\nusage: zantrel_sim [options]\n%s", erreur.c_str(), AideArguments());
         return 2;
     }
     options.surAnomalie = [](const std::string& anomalie) {

@@ -25,7 +25,8 @@ std::uint32_t Mot(const unsigned char* p, std::size_t position) {
 }
 
 void PoserMot(unsigned char* p, std::size_t position, std::uint32_t valeur) {
-    for (int i = 0; i < 4; ++i) p[position + i] = static_cast<unsigned char>(valeur >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[position + i] = static_cast<unsigned char>(valeur >> (24 - 8 * i));
 }
 
 std::uint32_t Petit32(const unsigned char* p) {
@@ -33,7 +34,8 @@ std::uint32_t Petit32(const unsigned char* p) {
 }
 
 void AjouterPetit(std::vector<unsigned char>& v, std::uint32_t valeur, int octets) {
-    for (int i = 0; i < octets; ++i) v.push_back(static_cast<unsigned char>(valeur >> (8 * i)));
+    for (int i = 0; i < octets; ++i)
+        v.push_back(static_cast<unsigned char>(valeur >> (8 * i)));
 }
 
 bool LireTout(int descripteur, unsigned char* octets, std::size_t nombre) {
@@ -53,15 +55,29 @@ bool Descripteur(unsigned type, unsigned index, std::vector<unsigned char>& d) {
     switch (type) {
     case DESC_APPAREIL:
         // USB 2.0, class per interface, 1 configuration, strings 1 to 3.
-        d = {18, DESC_APPAREIL, 0x00, 0x02, 0, 0, 0, P, ID_FOURNISSEUR & 0xFF, ID_FOURNISSEUR >> 8,
-             ID_PRODUIT & 0xFF, ID_PRODUIT >> 8, 0x00, 0x01, 1, 2, 3, 1};
+        d = {18,
+             DESC_APPAREIL,
+             0x00,
+             0x02,
+             0,
+             0,
+             0,
+             P,
+             ID_FOURNISSEUR & 0xFF,
+             ID_FOURNISSEUR >> 8,
+             ID_PRODUIT & 0xFF,
+             ID_PRODUIT >> 8,
+             0x00,
+             0x01,
+             1,
+             2,
+             3,
+             1};
         return true;
     case DESC_CONFIGURATION:
         // Bus powered, 100 mA; one vendor-class interface with its two bulk endpoints.
-        d = {9, DESC_CONFIGURATION, 32, 0, 1, 1, 0, 0x80, 50,
-             9, 4, 0, 0, 2, 0xFF, 0, 0, 0,
-             7, 5, EP_ENTREE, 2, P, 0, 0,
-             7, 5, EP_SORTIE, 2, P, 0, 0};
+        d = {9, DESC_CONFIGURATION, 32, 0, 1, 1, 0, 0x80, 50,        9, 4, 0, 0, 2, 0xFF, 0, 0, 0, 7,
+             5, EP_ENTREE,          2,  P, 0, 0, 7, 5,    EP_SORTIE, 2, P, 0, 0};
         return true;
     case DESC_CHAINE:
         if (index == 0) {
@@ -70,11 +86,11 @@ bool Descripteur(unsigned type, unsigned index, std::vector<unsigned char>& d) {
         }
         if (index > 3) return false;
         d = {0, DESC_CHAINE};
-        for (const char* c = CHAINES[index - 1]; *c; ++c) d.insert(d.end(), {static_cast<unsigned char>(*c), 0});
+        for (const char* c = CHAINES[index - 1]; *c; ++c)
+            d.insert(d.end(), {static_cast<unsigned char>(*c), 0});
         d[0] = static_cast<unsigned char>(d.size());
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -82,10 +98,9 @@ bool Descripteur(unsigned type, unsigned index, std::vector<unsigned char>& d) {
 
 std::string ReglageReleve::Texte() const {
     char texte[200];
-    std::snprintf(texte, sizeof texte, "%d %s flow=%s dtr=%s rts=%s: %llu bytes to the device, %llu from it",
-                  bauds, trame.Texte().c_str(), flux.c_str(), dtr ? "on" : "off", rts ? "on" : "off",
-                  static_cast<unsigned long long>(versAppareil),
-                  static_cast<unsigned long long>(depuisAppareil));
+    std::snprintf(texte, sizeof texte, "%d %s flow=%s dtr=%s rts=%s: %llu bytes to the device, %llu from it", bauds,
+                  trame.Texte().c_str(), flux.c_str(), dtr ? "on" : "off", rts ? "on" : "off",
+                  static_cast<unsigned long long>(versAppareil), static_cast<unsigned long long>(depuisAppareil));
     return texte;
 }
 
@@ -347,14 +362,12 @@ int PontUsb::Fournisseur(const unsigned char* setup, const std::vector<unsigned 
     case SET_BREAK:
     case SET_XON:
     case SET_XOFF:
-    case RESET:
-        return 0;
+    case RESET: return 0;
     case VENDOR_SPECIFIC:
         if (!(setup[0] & 0x80) || valeur != GET_PARTNUM) return -EPIPE;
         reponse = {NUMERO_PIECE};
         return 0;
-    default:
-        return -EPIPE;
+    default: return -EPIPE;
     }
     ReglageCourant();  // a line setting: the record notes it
     return 0;
@@ -381,8 +394,7 @@ std::size_t PontUsb::ReglageCourant() {
     r.rts = (registres_.modem & usb::MHS_RTS) != 0;
     for (std::size_t i = 0; i < releve_.size(); ++i) {
         const ReglageReleve& e = releve_[i];
-        if (e.bauds == r.bauds && e.trame == r.trame && e.flux == r.flux && e.dtr == r.dtr && e.rts == r.rts)
-            return i;
+        if (e.bauds == r.bauds && e.trame == r.trame && e.flux == r.flux && e.dtr == r.dtr && e.rts == r.rts) return i;
     }
     releve_.push_back(r);
     return releve_.size() - 1;
@@ -401,15 +413,15 @@ std::string PontUsb::ResumeReleve() const {
         depuis += r.depuisAppareil;
     }
     char texte[120];
-    std::snprintf(texte, sizeof texte, "%zu settings, %llu bytes to the device, %llu from it",
-                  releve.size(), static_cast<unsigned long long>(vers),
-                  static_cast<unsigned long long>(depuis));
+    std::snprintf(texte, sizeof texte, "%zu settings, %llu bytes to the device, %llu from it", releve.size(),
+                  static_cast<unsigned long long>(vers), static_cast<unsigned long long>(depuis));
     return texte;
 }
 
 bool PontUsb::EcrireReleve(const std::string& chemin) const {
     std::ofstream fichier(chemin, std::ios::out | std::ios::trunc);
-    for (const ReglageReleve& r : Releve()) fichier << r.Texte() << '\n';
+    for (const ReglageReleve& r : Releve())
+        fichier << r.Texte() << '\n';
     fichier << "total: " << ResumeReleve() << '\n';
     return static_cast<bool>(fichier.flush());
 }
@@ -419,8 +431,10 @@ bool PontUsb::EcrireReleve(const std::string& chemin) const {
 LigneAppareil::Lecture PontUsb::Lire(unsigned char& octet, int delaiMs) {
     std::unique_lock<std::mutex> l(verrou_);
     const auto pret = [this] { return !branche_ || parti_ || arret_ || !versAppareil_.empty(); };
-    if (delaiMs < 0) changement_.wait(l, pret);
-    else if (!changement_.wait_for(l, std::chrono::milliseconds(delaiMs), pret)) return Lecture::Delai;
+    if (delaiMs < 0)
+        changement_.wait(l, pret);
+    else if (!changement_.wait_for(l, std::chrono::milliseconds(delaiMs), pret))
+        return Lecture::Delai;
     if (!branche_ || parti_ || arret_) return Lecture::Fermee;
     octet = versAppareil_.front();
     versAppareil_.pop_front();

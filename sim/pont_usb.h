@@ -36,9 +36,9 @@ namespace usb {
 // The part.
 inline constexpr std::uint16_t ID_FOURNISSEUR = 0x10C4;
 inline constexpr std::uint16_t ID_PRODUIT = 0xEA60;
-inline constexpr unsigned char EP_ENTREE = 0x81;   // bulk IN, device to PC
-inline constexpr unsigned char EP_SORTIE = 0x01;   // bulk OUT, PC to device
-inline constexpr unsigned TAILLE_PAQUET = 64;      // of endpoint 0 and both bulk endpoints
+inline constexpr unsigned char EP_ENTREE = 0x81;  // bulk IN, device to PC
+inline constexpr unsigned char EP_SORTIE = 0x01;  // bulk OUT, PC to device
+inline constexpr unsigned TAILLE_PAQUET = 64;     // of endpoint 0 and both bulk endpoints
 
 // Standard requests (bRequest) and descriptor types (wValue's high byte).
 inline constexpr unsigned char GET_STATUS = 0x00;
@@ -60,34 +60,34 @@ inline constexpr unsigned char TYPE_STANDARD = 0x00;
 inline constexpr unsigned char TYPE_FOURNISSEUR = 0x40;
 
 // The part's vendor requests (bRequest), to the interface unless said otherwise.
-inline constexpr unsigned char IFC_ENABLE = 0x00;      // wValue 1: UART on, 0: off
-inline constexpr unsigned char SET_BAUDDIV = 0x01;     // wValue: 3686400 / rate
-inline constexpr unsigned char GET_BAUDDIV = 0x02;     // 2 bytes
-inline constexpr unsigned char SET_LINE_CTL = 0x03;    // wValue: data bits << 8 | parity << 4 | stop bits
-inline constexpr unsigned char GET_LINE_CTL = 0x04;    // 2 bytes
-inline constexpr unsigned char SET_BREAK = 0x05;       // wValue 1: break on
-inline constexpr unsigned char IMM_CHAR = 0x06;        // send wValue's low byte ahead of the queue
-inline constexpr unsigned char SET_MHS = 0x07;         // DTR (bit 0) and RTS (bit 1), each under its write mask
-inline constexpr unsigned char GET_MDMSTS = 0x08;      // 1 byte: DTR, RTS, CTS, DSR, RI, DCD
+inline constexpr unsigned char IFC_ENABLE = 0x00;    // wValue 1: UART on, 0: off
+inline constexpr unsigned char SET_BAUDDIV = 0x01;   // wValue: 3686400 / rate
+inline constexpr unsigned char GET_BAUDDIV = 0x02;   // 2 bytes
+inline constexpr unsigned char SET_LINE_CTL = 0x03;  // wValue: data bits << 8 | parity << 4 | stop bits
+inline constexpr unsigned char GET_LINE_CTL = 0x04;  // 2 bytes
+inline constexpr unsigned char SET_BREAK = 0x05;     // wValue 1: break on
+inline constexpr unsigned char IMM_CHAR = 0x06;      // send wValue's low byte ahead of the queue
+inline constexpr unsigned char SET_MHS = 0x07;       // DTR (bit 0) and RTS (bit 1), each under its write mask
+inline constexpr unsigned char GET_MDMSTS = 0x08;    // 1 byte: DTR, RTS, CTS, DSR, RI, DCD
 inline constexpr unsigned char SET_XON = 0x09;
 inline constexpr unsigned char SET_XOFF = 0x0A;
-inline constexpr unsigned char SET_EVENTMASK = 0x0B;   // wValue
-inline constexpr unsigned char GET_EVENTMASK = 0x0C;   // 2 bytes
-inline constexpr unsigned char SET_CHAR = 0x0D;        // wValue: index << 8 | character
-inline constexpr unsigned char GET_CHARS = 0x0E;       // 6 bytes: EOF, error, break, event, XON, XOFF
-inline constexpr unsigned char GET_COMM_STATUS = 0x10; // 19 bytes: errors, hold reasons, queue sizes...
+inline constexpr unsigned char SET_EVENTMASK = 0x0B;    // wValue
+inline constexpr unsigned char GET_EVENTMASK = 0x0C;    // 2 bytes
+inline constexpr unsigned char SET_CHAR = 0x0D;         // wValue: index << 8 | character
+inline constexpr unsigned char GET_CHARS = 0x0E;        // 6 bytes: EOF, error, break, event, XON, XOFF
+inline constexpr unsigned char GET_COMM_STATUS = 0x10;  // 19 bytes: errors, hold reasons, queue sizes...
 inline constexpr unsigned char RESET = 0x11;
-inline constexpr unsigned char PURGE = 0x12;           // wValue bits 1 and 3: drop what waits for the PC
-inline constexpr unsigned char SET_FLOW = 0x13;        // 16 bytes: handshake, flow replace, XON and XOFF limits
-inline constexpr unsigned char GET_FLOW = 0x14;        // 16 bytes
-inline constexpr unsigned char GET_EVENTSTATE = 0x16;  // 2 bytes
-inline constexpr unsigned char SET_CHARS = 0x19;       // 6 bytes, as GET_CHARS
-inline constexpr unsigned char GET_BAUDRATE = 0x1D;    // 4 bytes, little-endian bit/s
-inline constexpr unsigned char SET_BAUDRATE = 0x1E;    // 4 bytes, little-endian bit/s
-inline constexpr unsigned char VENDOR_SPECIFIC = 0xFF; // to the device; wValue says what
-inline constexpr unsigned short GET_PARTNUM = 0x370B;  // VENDOR_SPECIFIC: the part number, one byte
-inline constexpr unsigned char NUMERO_PIECE = 0x02;    // a CP2102; one byte even when asked two, as parts
-                                                       // without event insertion answer
+inline constexpr unsigned char PURGE = 0x12;                // wValue bits 1 and 3: drop what waits for the PC
+inline constexpr unsigned char SET_FLOW = 0x13;             // 16 bytes: handshake, flow replace, XON and XOFF limits
+inline constexpr unsigned char GET_FLOW = 0x14;             // 16 bytes
+inline constexpr unsigned char GET_EVENTSTATE = 0x16;       // 2 bytes
+inline constexpr unsigned char SET_CHARS = 0x19;            // 6 bytes, as GET_CHARS
+inline constexpr unsigned char GET_BAUDRATE = 0x1D;         // 4 bytes, little-endian bit/s
+inline constexpr unsigned char SET_BAUDRATE = 0x1E;         // 4 bytes, little-endian bit/s
+inline constexpr unsigned char VENDOR_SPECIFIC = 0xFF;      // to the device; wValue says what
+inline constexpr unsigned short GET_PARTNUM = 0x370B;       // VENDOR_SPECIFIC: the part number, one byte
+inline constexpr unsigned char NUMERO_PIECE = 0x02;         // a CP2102; one byte even when asked two, as parts
+                                                            // without event insertion answer
 inline constexpr std::uint32_t HORLOGE_DIVISEUR = 3686400;  // SET_BAUDDIV's clock
 
 // SET_MHS, GET_MDMSTS.
@@ -97,10 +97,10 @@ inline constexpr unsigned short MHS_ECRIRE_DTR = 0x0100;
 inline constexpr unsigned short MHS_ECRIRE_RTS = 0x0200;
 inline constexpr unsigned char MODEM_CTS_DSR_DCD = 0x10 | 0x20 | 0x80;  // the device's side: ready
 // SET_FLOW's words.
-inline constexpr std::uint32_t FLUX_DTR_MASQUE = 0x03;        // handshake: DTR 0 off, 1 on, 2 flow control
-inline constexpr std::uint32_t FLUX_CTS = 0x08;               // handshake: output waits for CTS
-inline constexpr std::uint32_t FLUX_XON_XOFF = 0x01 | 0x02;   // flow replace: XON/XOFF out and in
-inline constexpr std::uint32_t FLUX_RTS_MASQUE = 0xC0;        // flow replace: RTS 0 off, 1 on, 2 flow control
+inline constexpr std::uint32_t FLUX_DTR_MASQUE = 0x03;       // handshake: DTR 0 off, 1 on, 2 flow control
+inline constexpr std::uint32_t FLUX_CTS = 0x08;              // handshake: output waits for CTS
+inline constexpr std::uint32_t FLUX_XON_XOFF = 0x01 | 0x02;  // flow replace: XON/XOFF out and in
+inline constexpr std::uint32_t FLUX_RTS_MASQUE = 0xC0;       // flow replace: RTS 0 off, 1 on, 2 flow control
 
 }  // namespace usb
 
@@ -188,7 +188,7 @@ private:
     std::condition_variable changement_;
     int descripteur_ = -1;
     bool branche_ = false;
-    bool parti_ = false;    // the device or the host ended the link
+    bool parti_ = false;              // the device or the host ended the link
     std::atomic<bool> arret_{false};  // Debrancher under way: the end is ours
     Registres registres_;
     std::deque<unsigned char> versAppareil_, versPc_;

@@ -20,8 +20,7 @@ struct Simulateur::Etat {
     bool arrete = false;
 };
 
-Simulateur::Simulateur(OptionsSimulateur options)
-    : etat_(std::make_unique<Etat>(std::move(options))) {}
+Simulateur::Simulateur(OptionsSimulateur options) : etat_(std::make_unique<Etat>(std::move(options))) {}
 
 Simulateur::~Simulateur() { Arreter(); }
 
@@ -55,8 +54,7 @@ void EcrireVidages(const Appareil& appareil, const OptionsSimulateur& o) {
     auto signaler = [&o](const std::string& texte) {
         if (o.surAnomalie) o.surAnomalie(texte);
     };
-    if (!o.fichierHexProgramme.empty() &&
-        !EcrireIntelHex(o.fichierHexProgramme, appareil.MemoireProgramme(), true))
+    if (!o.fichierHexProgramme.empty() && !EcrireIntelHex(o.fichierHexProgramme, appareil.MemoireProgramme(), true))
         signaler("cannot write " + o.fichierHexProgramme);
     if (!o.fichierHexEeprom.empty() && !EcrireIntelHex(o.fichierHexEeprom, appareil.Eeprom(), false))
         signaler("cannot write " + o.fichierHexEeprom);
@@ -64,9 +62,7 @@ void EcrireVidages(const Appareil& appareil, const OptionsSimulateur& o) {
 
 const std::string& Simulateur::CheminEsclave() const { return etat_->cheminEsclave; }
 
-std::vector<std::uint8_t> Simulateur::MemoireProgramme() const {
-    return etat_->appareil.MemoireProgramme();
-}
+std::vector<std::uint8_t> Simulateur::MemoireProgramme() const { return etat_->appareil.MemoireProgramme(); }
 std::vector<std::uint8_t> Simulateur::Eeprom() const { return etat_->appareil.Eeprom(); }
 int Simulateur::BlocsEcrits() const { return etat_->appareil.BlocsEcrits(); }
 std::vector<OctetTrace> Simulateur::Trace() const { return etat_->appareil.Trace(); }

@@ -9,16 +9,16 @@
 #include <vector>
 
 struct IdentiteAppareil {
-    std::string modele = "P07";      // 3 characters sent by CMD_LIRE_MODELE
+    std::string modele = "P07";  // 3 characters sent by CMD_LIRE_MODELE
     unsigned variante = 1;
     std::uint32_t numeroSerie = 123456789;
     unsigned majeur = 3, mineur = 7, revision = 0;
-    unsigned langue = 0xFF;          // EEPROM byte 15
+    unsigned langue = 0xFF;  // EEPROM byte 15
 };
 
 struct FautesAppareil {
-    bool refuserConnexion = false;      // answer CMD_CONNEXION with REP_REFUS
-    int silencieuxDepuis = 0;           // stop answering from the Nth command (1-based); 0 never
+    bool refuserConnexion = false;  // answer CMD_CONNEXION with REP_REFUS
+    int silencieuxDepuis = 0;       // stop answering from the Nth command (1-based); 0 never
     // Answer this command byte with octetFautif in place of its first reply byte, without
     // carrying it out (its parameters are still taken in); 0 for none. Only from its Nth
     // coming (1-based), only fautesMax times (0: every time), and for the EEPROM commands and
@@ -38,7 +38,7 @@ struct FautesAppareil {
     int coupureA = 1;
     long adresseCoupure = -1;
     bool coupureApresPrise = true;
-    int raccrocherApresBlocs = 0;       // drop the line once the Nth block is acked; 0 never
+    int raccrocherApresBlocs = 0;  // drop the line once the Nth block is acked; 0 never
     // Each byte of the answer to the change to this rate (bit/s) comes retardVitesseMs late;
     // 0 for none.
     int vitesseFautive = 0;
@@ -66,9 +66,9 @@ struct OptionsSimulateur {
     IdentiteAppareil identite;
     FautesAppareil fautes;
     OptionsPont pont;
-    bool rapide = false;                // no pacing to wire time
-    int dureeEcritureRangeeMs = 2;      // flash row write time added to each block's ack
-    std::string fichierTrace;           // every byte, both directions; empty for none
+    bool rapide = false;            // no pacing to wire time
+    int dureeEcritureRangeeMs = 2;  // flash row write time added to each block's ack
+    std::string fichierTrace;       // every byte, both directions; empty for none
     // Dumps written by Arreter(), empty for none. Program memory: only the bytes that are not
     // 0xFF (erased), in records of up to 16 bytes that never cross a 16-byte boundary, with
     // type-04 records above 64 KiB. EEPROM: all 1024 bytes from address 0.
@@ -80,7 +80,7 @@ struct OptionsSimulateur {
 
 // One byte on the wire, as the device saw it.
 struct OctetTrace {
-    bool versAppareil;   // true: PC to device
+    bool versAppareil;  // true: PC to device
     unsigned char octet;
 };
 
@@ -100,8 +100,8 @@ public:
     // What the device holds and saw; safe to call while it runs.
     // 128 KiB, erased to 0xFF at start and from 0x800 up by each accepted prepare command.
     std::vector<std::uint8_t> MemoireProgramme() const;
-    std::vector<std::uint8_t> Eeprom() const;            // 1024 bytes
-    int BlocsEcrits() const;  // accepted block frames
+    std::vector<std::uint8_t> Eeprom() const;  // 1024 bytes
+    int BlocsEcrits() const;                   // accepted block frames
     std::vector<OctetTrace> Trace() const;
     // Protocol faults the device noticed (bytes lost to a rate mismatch or while busy,
     // malformed frames...).

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int PORT_LIBRE = 4;           // a port's status when nothing is attached
-constexpr int VITESSE_PLEINE = 2;       // full speed, 12 Mbit/s, as the part runs
+constexpr int PORT_LIBRE = 4;                 // a port's status when nothing is attached
+constexpr int VITESSE_PLEINE = 2;             // full speed, 12 Mbit/s, as the part runs
 constexpr unsigned IDENTIFIANT = 0x00010002;  // bus 1, device 2: told back in every request
 
 // Writes the whole text in one write, as sysfs wants it; 0 or the errno.
@@ -76,6 +76,4 @@ bool AttacherVhci(int descripteur, int& port, std::string& erreur) {
     return false;
 }
 
-void DetacherVhci(int port) {
-    EcrireSysfs(std::string(DOSSIER_VHCI) + "/detach", std::to_string(port));
-}
+void DetacherVhci(int port) { EcrireSysfs(std::string(DOSSIER_VHCI) + "/detach", std::to_string(port)); }

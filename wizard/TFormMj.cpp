@@ -20,10 +20,7 @@
 #include "wizard/TFormMj_textes.h"
 
 // The pictures live in a static library's resources, which must be registered by hand.
-static void ChargerRessourcesAssistant()
-{
-    Q_INIT_RESOURCE(assistant);
-}
+static void ChargerRessourcesAssistant() { Q_INIT_RESOURCE(assistant); }
 
 namespace {
 
@@ -34,8 +31,7 @@ constexpr int PIXELS_TITRE = 16;   // the step title's
 
 constexpr PaireTexte LEGENDE{"Mise à jour V%i.%i.%i de votre %s", "Update V%i.%i.%i of %s"};
 
-std::unique_ptr<Ui::FormMj> CreerControles(QWidget* fenetre)
-{
+std::unique_ptr<Ui::FormMj> CreerControles(QWidget* fenetre) {
     ChargerRessourcesAssistant();
     auto controles = std::make_unique<Ui::FormMj>();
     controles->setupUi(fenetre);
@@ -44,8 +40,7 @@ std::unique_ptr<Ui::FormMj> CreerControles(QWidget* fenetre)
 
 // A picture of the resources at the screen's scale: above 1, its drawing at twice the size, so
 // that the toolkit does not blow the plain one up.
-QPixmap ImageALEchelle(const QString& chemin, qreal echelle)
-{
+QPixmap ImageALEchelle(const QString& chemin, qreal echelle) {
     if (echelle > 1.0) {
         const int point = chemin.lastIndexOf(QLatin1Char('.'));
         QPixmap grande(chemin.left(point) + QStringLiteral("@2x") + chemin.mid(point));
@@ -59,8 +54,7 @@ QPixmap ImageALEchelle(const QString& chemin, qreal echelle)
 
 // The layout's font at its pixel size; where the machine lacks the family, the system's
 // sans-serif stands in, at the same size, rather than whatever the font matcher picks.
-QFont PoliceFenetre(QFont police)
-{
+QFont PoliceFenetre(QFont police) {
     police.setPixelSize(PIXELS_POLICE);
     if (!QFontDatabase::hasFamily(police.family())) {
         QFont systeme = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -73,19 +67,16 @@ QFont PoliceFenetre(QFont police)
 }  // namespace
 
 TFormMj::TFormMj(ServicesFormMj services, QWidget* owner)
-    : QWidget(owner),
-      Controles(CreerControles(this)),
-      Verrou(services.verrou ? std::move(services.verrou) : CreerVerrouVeille()),
-      Com(std::move(services.ligne)),
+    : QWidget(owner), Controles(CreerControles(this)),
+      Verrou(services.verrou ? std::move(services.verrou) : CreerVerrouVeille()), Com(std::move(services.ligne)),
       Ouvreur(services.ouvreur ? std::move(services.ouvreur) : OuvreurUrl(OuvrirUrlBureau)),
       Question(services.question ? std::move(services.question) : PoseQuestion(PoserQuestionBoite)),
-      ReglesPeripherique(std::move(services.reglesPeripherique))
-{
+      ReglesPeripherique(std::move(services.reglesPeripherique)) {
     Ui::FormMj& c = *Controles;
 
     // Single fixed border, minimize box only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowMinimizeButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(LARGEUR_CLIENT, HAUTEUR_CLIENT);
 
     // Children inherit the size and family; only the title has its own size.
@@ -164,29 +155,16 @@ TFormMj::TFormMj(ServicesFormMj services, QWidget* owner)
 
 // Com goes first (it is declared after the controls): the device is released while the
 // window still stands.
-TFormMj::~TFormMj()
-{
-    TimerGestionSerie->stop();
+TFormMj::~TFormMj() { TimerGestionSerie->stop(); }
+
+void TFormMj::AssocierPorts(TConfPort* ports) { Ports = ports; }
+
+QString TFormMj::Texte(const PaireTexte& paire) const { return Formater(paire.En(Language), ComP07::NomProduit()); }
+
+QString TFormMj::Legende() const {
+    return Formater(LEGENDE.En(Language), VERSION_MAJEUR, VERSION_MINEUR, VERSION_REVISION, ComP07::NomProduit());
 }
 
-void TFormMj::AssocierPorts(TConfPort* ports)
-{
-    Ports = ports;
-}
-
-QString TFormMj::Texte(const PaireTexte& paire) const
-{
-    return Formater(paire.En(Language), ComP07::NomProduit());
-}
-
-QString TFormMj::Legende() const
-{
-    return Formater(LEGENDE.En(Language), VERSION_MAJEUR, VERSION_MINEUR, VERSION_REVISION,
-                    ComP07::NomProduit());
-}
-
-void TFormMj::ActiverTimer()
-{
-    if (!TimerGestionSerie->isActive())
-        TimerGestionSerie->start();
+void TFormMj::ActiverTimer() {
+    if (!TimerGestionSerie->isActive()) TimerGestionSerie->start();
 }

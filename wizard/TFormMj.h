@@ -48,10 +48,10 @@ bool PoserQuestionBoite(QWidget* fenetre, GenreQuestion genre, BoutonsQuestion b
 
 // What the window uses of the outside world; an empty member takes the platform's own.
 struct ServicesFormMj {
-    std::unique_ptr<LigneSerie> ligne;  // the device's serial line (the PC's ports, by COM number)
-    OuvreurUrl ouvreur;                 // hands the About box's links to the desktop
-    PoseQuestion question;              // the sequencer's questions (message boxes)
-    std::unique_ptr<VerrouVeille> verrou;  // keeps the computer awake from the checks to the release
+    std::unique_ptr<LigneSerie> ligne;            // the device's serial line (the PC's ports, by COM number)
+    OuvreurUrl ouvreur;                           // hands the About box's links to the desktop
+    PoseQuestion question;                        // the sequencer's questions (message boxes)
+    std::unique_ptr<VerrouVeille> verrou;         // keeps the computer awake from the checks to the release
     std::vector<std::string> reglesPeripherique;  // where the package's device rule may be installed
 };
 
@@ -229,7 +229,7 @@ private:
     ComP07 Com;
     EcrituresComP07 Ecritures{Com};
     ParcoursImage ParcoursEnregistrements{Ecritures, *this};
-    std::string AvancementAffiche;  // the per cent the progress label shows, as its digits
+    std::string AvancementAffiche;        // the per cent the progress label shows, as its digits
     QTimer* TimerGestionSerie = nullptr;  // owned by the window
     TConfPort* Ports = nullptr;
     OuvreurUrl Ouvreur;

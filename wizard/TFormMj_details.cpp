@@ -31,9 +31,11 @@ constexpr PaireTexte VERSION_APPAREIL{"Version de l'appareil : %u.%u.%u", "Devic
 constexpr PaireTexte VERSION_ASSISTANT{"Version de l'assistant : %d.%d.%d", "Wizard version: %d.%d.%d"};
 
 // What the step does, for the steps whose failures ask the user.
-const char* NomEtape(int etape, int langue)
-{
-    static constexpr struct { int etape; PaireTexte nom; } NOMS[] = {
+const char* NomEtape(int etape, int langue) {
+    static constexpr struct {
+        int etape;
+        PaireTexte nom;
+    } NOMS[] = {
         {ETAPE_CONNEXION, {"connexion", "connection"}},
         {ETAPE_VERIFICATION, {"vérification de l'appareil", "device checks"}},
         {ETAPE_PROGRAMMATION, {"transfert du programme", "program transfer"}},
@@ -42,8 +44,7 @@ const char* NomEtape(int etape, int langue)
         {ETAPE_DECONNEXION, {"fin de la programmation", "end of programming"}},
     };
     for (const auto& n : NOMS)
-        if (n.etape == etape)
-            return n.nom.En(langue);
+        if (n.etape == etape) return n.nom.En(langue);
     return nullptr;
 }
 
@@ -55,35 +56,41 @@ struct NomOperation {
 
 constexpr NomOperation OPERATIONS[] = {
     {OperationMiseAJour::OuvrirPort, "OuvrirPort", {"ouverture du port série", "opening the serial port"}},
-    {OperationMiseAJour::Connecter, "Connecter", {"demande de connexion au chargeur de l'appareil",
-                                                  "connection request to the device's bootloader"}},
+    {OperationMiseAJour::Connecter,
+     "Connecter",
+     {"demande de connexion au chargeur de l'appareil", "connection request to the device's bootloader"}},
     {OperationMiseAJour::VerifierModele, "VerifierModele", {"lecture du code de modèle", "reading the model code"}},
     {OperationMiseAJour::LireVariante, "LireVariante", {"lecture de la variante", "reading the variant byte"}},
-    {OperationMiseAJour::LireNumeroSerie, "LireNumeroSerie", {"lecture du numéro de série", "reading the serial number"}},
+    {OperationMiseAJour::LireNumeroSerie,
+     "LireNumeroSerie",
+     {"lecture du numéro de série", "reading the serial number"}},
     {OperationMiseAJour::LireVersion, "LireVersion", {"lecture de la version", "reading the firmware version"}},
     {OperationMiseAJour::ChangerVitesse, "ChangerVitesse", {"changement de débit de la ligne", "change of line rate"}},
-    {OperationMiseAJour::EntrerProgrammation, "EntrerProgrammation", {"entrée en programmation", "entering programming"}},
-    {OperationMiseAJour::PreparerEcriture, "PreparerEcriture",
+    {OperationMiseAJour::EntrerProgrammation,
+     "EntrerProgrammation",
+     {"entrée en programmation", "entering programming"}},
+    {OperationMiseAJour::PreparerEcriture,
+     "PreparerEcriture",
      {"préparation de la mémoire programme", "preparing program memory"}},
-    {OperationMiseAJour::LireEnregistrement, "LireEnregistrementSuivant",
+    {OperationMiseAJour::LireEnregistrement,
+     "LireEnregistrementSuivant",
      {"lecture d'un enregistrement de l'image", "reading a record of the image"}},
-    {OperationMiseAJour::EcrireBloc, "EcrireBloc",
+    {OperationMiseAJour::EcrireBloc,
+     "EcrireBloc",
      {"écriture d'un bloc de mémoire programme", "writing a block of program memory"}},
     {OperationMiseAJour::EcrireEeprom, "EcrireEeprom", {"écriture d'un octet d'EEPROM", "writing an EEPROM byte"}},
     {OperationMiseAJour::EcrireVersion, "EcrireVersion", {"écriture de la version", "writing the version"}},
     {OperationMiseAJour::LireEeprom, "LireEeprom", {"lecture d'un octet d'EEPROM", "reading an EEPROM byte"}},
-    {OperationMiseAJour::TerminerProgrammation, "TerminerProgrammation",
+    {OperationMiseAJour::TerminerProgrammation,
+     "TerminerProgrammation",
      {"fin de la programmation", "ending programming"}},
 };
 
-QString LigneResultat(int resultat, int langue)
-{
-    if (resultat == 0)
-        return Formater(RESULTAT.En(langue), resultat, REUSSITE.En(langue));
+QString LigneResultat(int resultat, int langue) {
+    if (resultat == 0) return Formater(RESULTAT.En(langue), resultat, REUSSITE.En(langue));
     if (EstErreurSysteme(resultat)) {
         const std::string texte = TexteErreurSysteme(resultat, langue);
-        if (!texte.empty())
-            return Formater(RESULTAT_SYSTEME.En(langue), resultat, texte.c_str());
+        if (!texte.empty()) return Formater(RESULTAT_SYSTEME.En(langue), resultat, texte.c_str());
     }
     if (const CodeResultat* c = DecrireCode(resultat))
         return Formater(RESULTAT_LIEN.En(langue), resultat, c->nom, c->sens.En(langue));
@@ -92,8 +99,7 @@ QString LigneResultat(int resultat, int langue)
 
 }  // namespace
 
-QString TFormMj::DetailsEchec(OperationMiseAJour operation, int resultat) const
-{
+QString TFormMj::DetailsEchec(OperationMiseAJour operation, int resultat) const {
     QStringList lignes;
     if (const char* etape = NomEtape(Step, Language)) {
         const bool sousEtapes = Step == ETAPE_VERIFICATION || Step == ETAPE_DECONNEXION;
@@ -103,8 +109,7 @@ QString TFormMj::DetailsEchec(OperationMiseAJour operation, int resultat) const
         lignes << Formater(ETAPE_SEULE.En(Language), Step);
     }
     for (const NomOperation& o : OPERATIONS)
-        if (o.operation == operation)
-            lignes << Formater(OPERATION.En(Language), o.nom, o.sens.En(Language));
+        if (o.operation == operation) lignes << Formater(OPERATION.En(Language), o.nom, o.sens.En(Language));
     lignes << LigneResultat(resultat, Language);
 
     const std::string fichier = Com.CheminDuPort();
@@ -122,18 +127,13 @@ QString TFormMj::DetailsEchec(OperationMiseAJour operation, int resultat) const
         case OperationMiseAJour::EcrireEeprom:
             lignes << Formater(TRANSFERT_EEPROM.En(Language), enregistrement, total, adresse);
             break;
-        default:
-            lignes << Formater(TRANSFERT.En(Language), enregistrement, total);
-            break;
+        default: lignes << Formater(TRANSFERT.En(Language), enregistrement, total); break;
         }
     }
 
-    if (Lu.variante)
-        lignes << Formater(VARIANTE.En(Language), Variante);
-    if (Lu.numeroSerie)
-        lignes << Formater(NUMERO_SERIE.En(Language), static_cast<unsigned long>(NumeroSerie));
-    if (Lu.version)
-        lignes << Formater(VERSION_APPAREIL.En(Language), MajeurAppareil, MineurAppareil, RevisionAppareil);
+    if (Lu.variante) lignes << Formater(VARIANTE.En(Language), Variante);
+    if (Lu.numeroSerie) lignes << Formater(NUMERO_SERIE.En(Language), static_cast<unsigned long>(NumeroSerie));
+    if (Lu.version) lignes << Formater(VERSION_APPAREIL.En(Language), MajeurAppareil, MineurAppareil, RevisionAppareil);
     lignes << Formater(VERSION_ASSISTANT.En(Language), VERSION_MAJEUR, VERSION_MINEUR, VERSION_REVISION);
     return lignes.join(QLatin1Char('\n'));
 }

@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-bool TFormMj::nativeEvent(const QByteArray& genre, void* message, qintptr* resultat)
-{
+bool TFormMj::nativeEvent(const QByteArray& genre, void* message, qintptr* resultat) {
     const MSG* msg = static_cast<const MSG*>(message);
     if (msg->message == WM_QUERYENDSESSION && Verrou->RefuserFinDeSession(msg->hwnd)) {
         *resultat = FALSE;

@@ -31,16 +31,12 @@ class BarreAccessible : public QAccessibleWidget, public QAccessibleValueInterfa
 public:
     explicit BarreAccessible(QProgressBar* barre) : QAccessibleWidget(barre, QAccessible::ProgressBar) {}
 
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
-    QString text(QAccessible::Text genre) const override
-    {
-        if (genre == QAccessible::Value)
-            return QStringLiteral("%1 %").arg(Pourcentage());
+    QString text(QAccessible::Text genre) const override {
+        if (genre == QAccessible::Value) return QStringLiteral("%1 %").arg(Pourcentage());
         return QAccessibleWidget::text(genre);
     }
     QVariant currentValue() const override { return Pourcentage(); }
@@ -50,16 +46,14 @@ public:
     QVariant minimumStepSize() const override { return 0; }
 
 private:
-    int Pourcentage() const
-    {
+    int Pourcentage() const {
         const auto* barre = static_cast<const QProgressBar*>(widget());
         const qint64 etendue = qint64(barre->maximum()) - barre->minimum();
         return etendue > 0 ? int((qint64(barre->value()) - barre->minimum()) * 100 / etendue) : 0;
     }
 };
 
-QAccessibleInterface* FabriqueAccessible(const QString& classe, QObject* objet)
-{
+QAccessibleInterface* FabriqueAccessible(const QString& classe, QObject* objet) {
     if (classe == QLatin1String("QProgressBar") && objet->objectName() == QLatin1String("ProgressBarProgrammation"))
         return new BarreAccessible(static_cast<QProgressBar*>(objet));
     return nullptr;
@@ -67,8 +61,7 @@ QAccessibleInterface* FabriqueAccessible(const QString& classe, QObject* objet)
 
 }  // namespace
 
-void TFormMj::NommerPourLecteurs()
-{
+void TFormMj::NommerPourLecteurs() {
     static const bool fabriqueInstallee = (QAccessible::installFactory(FabriqueAccessible), true);
     static_cast<void>(fabriqueInstallee);
     Ui::FormMj& c = *Controles;

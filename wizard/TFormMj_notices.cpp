@@ -55,10 +55,9 @@ constexpr PaireTexte PORT_DISPARU{
     "Le port %s a disparu : le %s a été débranché. Rebranchez-le, puis essayez de nouveau.",
     "The port %s has disappeared: the %s was unplugged. Plug it in again, then try again."};
 
-constexpr PaireTexte REFUS_MODELE_TEXTE{
-    "L'appareil n'est pas un appareil (%s) pour cette mise à jour .\n\n"
-    "Voulez vous faire la mise à jour sur d'autre %s ?",
-    "The device is  not a %s for this update.\n\nDo you want updating another %s?"};
+constexpr PaireTexte REFUS_MODELE_TEXTE{"L'appareil n'est pas un appareil (%s) pour cette mise à jour .\n\n"
+                                        "Voulez vous faire la mise à jour sur d'autre %s ?",
+                                        "The device is  not a %s for this update.\n\nDo you want updating another %s?"};
 
 constexpr PaireTexte DEJA_INSTALLEE{
     "Votre %s a déjà cette mise à jour.\n\nVoulez vous faire la mise à jour sur d'autre %s ?",
@@ -68,10 +67,9 @@ constexpr PaireTexte PLUS_RECENTE{
     "Votre %s a une mise à jour plus récente.\n\nVoulez vous faire la mise à jour sur d'autre %s ?",
     "Your %s has a more recently installed.Do you want updating another %s?"};
 
-constexpr PaireTexte REFUS_VARIANTE_TEXTE{
-    "L'appareil n'est pas pour cette version de la mise à jour.\n\n"
-    "Voulez vous faire la mise à jour sur d'autre %s ?",
-    "This version of is not for this device.Do you want updating another %s?"};
+constexpr PaireTexte REFUS_VARIANTE_TEXTE{"L'appareil n'est pas pour cette version de la mise à jour.\n\n"
+                                          "Voulez vous faire la mise à jour sur d'autre %s ?",
+                                          "This version of is not for this device.Do you want updating another %s?"};
 
 // The support contact goes between the two halves: telephone in French, e-mail in English.
 constexpr PaireTexte INCOMPATIBLE_DEBUT{
@@ -85,25 +83,22 @@ constexpr PaireTexte INCOMPATIBLE_FIN{".\n\nVoulez vous faire la mise à jour su
 constexpr PaireTexte CONTACT_SUPPORT{TELEPHONE_SUPPORT, MEL_SUPPORT};
 
 // Each %s of a question takes the product name; none has more than two.
-QString TexteQuestion(const PaireTexte& paire, int langue)
-{
+QString TexteQuestion(const PaireTexte& paire, int langue) {
     const char* produit = ComP07::NomProduit();
     return Formater(paire.En(langue), produit, produit);
 }
 
 }  // namespace
 
-void TFormMj::PosterNotice(int msg, int wParam, int lParam)
-{
+void TFormMj::PosterNotice(int msg, int wParam, int lParam) {
     Notices.push_back(MessageFenetre{msg, wParam, lParam});
-    QMetaObject::invokeMethod(this, [this] { TraiterNotices(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { TraiterNotices(); }, Qt::QueuedConnection);
 }
 
-bool TFormMj::TraiterNotices()
-{
+bool TFormMj::TraiterNotices() {
     // Inside a handler's question: the handler has the wizard, nothing else may move it.
-    if (NoticeEnCours)
-        return true;
+    if (NoticeEnCours) return true;
     bool traitee = false;
     NoticeEnCours = true;
     while (!Notices.empty()) {
@@ -122,64 +117,52 @@ bool TFormMj::TraiterNotices()
     return traitee;
 }
 
-void TFormMj::OnEtapeSuivante(const MessageFenetre&)
-{
-    NextStep();
-}
+void TFormMj::OnEtapeSuivante(const MessageFenetre&) { NextStep(); }
 
 // The line is released before the user answers, so that the device may be switched off.
 // wParam is the failed operation's result, lParam the operation.
-void TFormMj::OnEchecTransmission(const MessageFenetre& message)
-{
+void TFormMj::OnEchecTransmission(const MessageFenetre& message) {
     RelacherAppareil();
     TimerGestionSerie->stop();
-    Reprendre(Question(this, GenreQuestion::Erreur, BoutonsQuestion::OuiNon, TexteQuestion(ECHEC_TRANSMISSION, Language),
+    Reprendre(Question(this, GenreQuestion::Erreur, BoutonsQuestion::OuiNon,
+                       TexteQuestion(ECHEC_TRANSMISSION, Language),
                        DetailsEchec(static_cast<OperationMiseAJour>(message.LParam), message.WParam)));
 }
 
 // Step 6 gave up: the port is closed first, so the user may plug the device elsewhere, and
 // no attempt runs behind the box. wParam is the last attempt's result.
-void TFormMj::OnEchecConnexion(const MessageFenetre& message)
-{
+void TFormMj::OnEchecConnexion(const MessageFenetre& message) {
     TimerGestionSerie->stop();
     RelacherAppareil();
     Com.FermerPort();
     QString texte = TexteQuestion(ECHEC_CONNEXION, Language);
     const QString cause = CauseEchecOuverture(message.WParam);
-    if (!cause.isEmpty())
-        texte += QStringLiteral("\n") + cause + QStringLiteral("\n");
+    if (!cause.isEmpty()) texte += QStringLiteral("\n") + cause + QStringLiteral("\n");
     Question(this, GenreQuestion::Erreur, BoutonsQuestion::Ok, texte,
              DetailsEchec(static_cast<OperationMiseAJour>(message.LParam), message.WParam));
     RevenirAuChoixDuPort();
     ActiverTimer();
 }
 
-QString TFormMj::CauseEchecOuverture(int resultat) const
-{
+QString TFormMj::CauseEchecOuverture(int resultat) const {
     const DiagnosticPort d = DiagnostiquerOuverture(Com.CheminDuPort(), resultat, ReglesPeripherique);
     const std::string port = d.chemin.empty() ? "COM" + std::to_string(Com.NumeroDuPort()) : d.chemin;
     switch (d.cause) {
     case CauseEchecPort::Refusee:
-        if (d.regleInstallee)
-            return Formater(PORT_REFUSE_REBRANCHER.En(Language), port.c_str(), ComP07::NomProduit());
-        if (d.groupe.empty())
-            return Formater(PORT_REFUSE.En(Language), port.c_str());
+        if (d.regleInstallee) return Formater(PORT_REFUSE_REBRANCHER.En(Language), port.c_str(), ComP07::NomProduit());
+        if (d.groupe.empty()) return Formater(PORT_REFUSE.En(Language), port.c_str());
         return Formater(PORT_REFUSE_GROUPE.En(Language), port.c_str(), d.groupe.c_str(), d.groupe.c_str());
     case CauseEchecPort::Occupee: {
-        if (d.detenteurs.empty())
-            return Formater(PORT_OCCUPE.En(Language), port.c_str());
+        if (d.detenteurs.empty()) return Formater(PORT_OCCUPE.En(Language), port.c_str());
         return Formater(PORT_OCCUPE_PAR.En(Language), port.c_str(), ListeProgrammes(d.detenteurs).c_str());
     }
-    case CauseEchecPort::Disparue:
-        return Formater(PORT_DISPARU.En(Language), port.c_str(), ComP07::NomProduit());
-    case CauseEchecPort::Aucune:
-        break;
+    case CauseEchecPort::Disparue: return Formater(PORT_DISPARU.En(Language), port.c_str(), ComP07::NomProduit());
+    case CauseEchecPort::Aucune: break;
     }
     return QString();
 }
 
-void TFormMj::OnRefusAppareil(const MessageFenetre& message)
-{
+void TFormMj::OnRefusAppareil(const MessageFenetre& message) {
     RelacherAppareil();
     TimerGestionSerie->stop();
     GenreQuestion genre = GenreQuestion::Erreur;
@@ -204,8 +187,8 @@ void TFormMj::OnRefusAppareil(const MessageFenetre& message)
         operation = OperationMiseAJour::LireVariante;
         break;
     case REFUS_LOGICIEL_INCOMPATIBLE:
-        texte = TexteQuestion(INCOMPATIBLE_DEBUT, Language) + QString::fromUtf8(CONTACT_SUPPORT.En(Language))
-                + TexteQuestion(INCOMPATIBLE_FIN, Language);
+        texte = TexteQuestion(INCOMPATIBLE_DEBUT, Language) + QString::fromUtf8(CONTACT_SUPPORT.En(Language)) +
+                TexteQuestion(INCOMPATIBLE_FIN, Language);
         break;
     default:
         ActiverTimer();  // no question for a reason it does not know
@@ -216,8 +199,7 @@ void TFormMj::OnRefusAppareil(const MessageFenetre& message)
 
 // The timer comes back only when the wizard goes on: after No the window is closed and the
 // program ends, and ticks behind it would only ask again.
-void TFormMj::Reprendre(bool oui)
-{
+void TFormMj::Reprendre(bool oui) {
     if (oui) {
         RevenirAuChoixDuPort();
         ActiverTimer();

@@ -67,12 +67,11 @@ constexpr PaireTexte P12_QUESTION{"Voulez vous faire la mise à jour sur un autr
 
 constexpr const char* LANGUES[] = {"Français", "English"};
 
-constexpr int ECART_LISTE = 10;       // between the prompt's text and the list
-constexpr int MAXIMUM_ATTENTE = 20;   // page 6's bar counts connection attempts
+constexpr int ECART_LISTE = 10;      // between the prompt's text and the list
+constexpr int MAXIMUM_ATTENTE = 20;  // page 6's bar counts connection attempts
 
 // Bold, regular or italic replaces the whole style of the label's font.
-void Styler(QLabel* label, bool gras, bool italique)
-{
+void Styler(QLabel* label, bool gras, bool italique) {
     QFont police = label->font();
     police.setBold(gras);
     police.setItalic(italique);
@@ -84,8 +83,7 @@ void Gras(QLabel* label) { Styler(label, true, false); }
 void Normal(QLabel* label) { Styler(label, false, false); }
 void Italique(QLabel* label) { Styler(label, false, true); }
 
-void TaillePoints(QLabel* label, int points)
-{
+void TaillePoints(QLabel* label, int points) {
     QFont police = label->font();
     police.setPointSize(points);
     label->setFont(police);
@@ -95,8 +93,7 @@ void Centrer(QLabel* label) { label->setAlignment(Qt::AlignHCenter | Qt::AlignTo
 void AlignerAGauche(QLabel* label) { label->setAlignment(Qt::AlignLeft | Qt::AlignTop); }
 
 // Shows or hides the controls, in the order given.
-void Montrer(std::initializer_list<QWidget*> controles, bool visible = true)
-{
+void Montrer(std::initializer_list<QWidget*> controles, bool visible = true) {
     for (QWidget* controle : controles)
         controle->setVisible(visible);
 }
@@ -104,8 +101,7 @@ void Cacher(std::initializer_list<QWidget*> controles) { Montrer(controles, fals
 
 }  // namespace
 
-void TFormMj::ShowStep(int step)
-{
+void TFormMj::ShowStep(int step) {
     Controles->EditEtape->setText(Formater(COMPTEUR.En(Language), Step, NB_ETAPES));
     switch (step) {
     case ETAPE_LANGUE: Page1(); break;
@@ -128,8 +124,7 @@ void TFormMj::ShowStep(int step)
 
 // Next when it can be pressed; else Previous (Cancel on page 6, Yes on page 12) when shown;
 // else the window itself, so that no button (and never Quit) takes a stray Space.
-void TFormMj::PlacerFocus()
-{
+void TFormMj::PlacerFocus() {
     for (QPushButton* bouton : {Controles->ButtonSuivant, Controles->ButtonPrecedant}) {
         if (bouton->isVisibleTo(this) && bouton->isEnabled()) {
             bouton->setFocus();
@@ -140,8 +135,7 @@ void TFormMj::PlacerFocus()
 }
 
 // Pages 1 and 2: their title and buttons, and the version caption both as the window's title and on line 1.
-void TFormMj::EnTeteVersion()
-{
+void TFormMj::EnTeteVersion() {
     Ui::FormMj& c = *Controles;
     c.ImageConnectAppareilaPC->hide();
     c.ButtonQuitter->setText(Texte(QUITTER));
@@ -156,8 +150,7 @@ void TFormMj::EnTeteVersion()
 }
 
 // Language choice.
-void TFormMj::Page1()
-{
+void TFormMj::Page1() {
     Ui::FormMj& c = *Controles;
     c.ButtonPrecedant->setEnabled(false);
     EnTeteVersion();
@@ -183,8 +176,7 @@ void TFormMj::Page1()
 }
 
 // Welcome.
-void TFormMj::Page2()
-{
+void TFormMj::Page2() {
     Ui::FormMj& c = *Controles;
     c.ButtonPrecedant->setEnabled(true);
     c.ButtonPrecedant->setText(Texte(PRECEDENT));
@@ -202,8 +194,7 @@ void TFormMj::Page2()
 }
 
 // Preparing the device: the picture cut to the device and its cable.
-void TFormMj::Page3()
-{
+void TFormMj::Page3() {
     Ui::FormMj& c = *Controles;
     c.LabelTitreEtape->setText(Texte(P3_TITRE));
     AlignerAGauche(c.LabelLigne1);
@@ -220,8 +211,7 @@ void TFormMj::Page3()
 }
 
 // Connecting to the PC: the whole picture.
-void TFormMj::Page4()
-{
+void TFormMj::Page4() {
     Ui::FormMj& c = *Controles;
     c.LabelTitreEtape->setText(Texte(P4_TITRE));
     c.ImageConnectAppareilaPC->resize(ImageFullWidth, c.ImageConnectAppareilaPC->height());
@@ -235,8 +225,7 @@ void TFormMj::Page4()
 }
 
 // Automatic choice of the USB port: Connection is offered only once the device's port is known.
-void TFormMj::Page5()
-{
+void TFormMj::Page5() {
     Ui::FormMj& c = *Controles;
     c.ImageConnectAppareilaPC->hide();
     c.LabelTitreEtape->setText(Texte(P5_TITRE));
@@ -256,8 +245,7 @@ void TFormMj::Page5()
     if (Ports) {
         Ports->PortAChange();  // a fresh scan; whether the choice moved does not matter here
         appareil = Ports->EstPortAppareil();
-        if (appareil)
-            Com.ChoisirPort(Ports->PortChoisi());
+        if (appareil) Com.ChoisirPort(Ports->PortChoisi());
     }
     c.ButtonSuivant->setEnabled(appareil);
     c.LabelLigne4->setVisible(appareil);
@@ -265,8 +253,7 @@ void TFormMj::Page5()
 }
 
 // Waiting for the connection.
-void TFormMj::Page6()
-{
+void TFormMj::Page6() {
     Ui::FormMj& c = *Controles;
     Cacher({c.LabelLigne2, c.LabelLigne3, c.LabelLigne4, c.LabelLigne5});
     c.LabelTitreEtape->setText(Texte(P6_TITRE));
@@ -284,8 +271,7 @@ void TFormMj::Page6()
 }
 
 // Checking the device: the sequencer fills lines 1 to 4 as the checks pass.
-void TFormMj::Page7()
-{
+void TFormMj::Page7() {
     Ui::FormMj& c = *Controles;
     Normal(c.LabelLigne1);
     c.LabelTitreEtape->setText(Texte(P7_TITRE));
@@ -298,8 +284,7 @@ void TFormMj::Page7()
 }
 
 // Programming: the bar's maximum is the record count, set by the sequencer.
-void TFormMj::Page8()
-{
+void TFormMj::Page8() {
     Ui::FormMj& c = *Controles;
     QProgressBar* barre = c.ProgressBarProgrammation;
     barre->setValue(0);
@@ -314,14 +299,12 @@ void TFormMj::Page8()
     ActiverTimer();
 }
 
-QString TFormMj::TexteAvancement(double pourcentage) const
-{
+QString TFormMj::TexteAvancement(double pourcentage) const {
     return FormaterAvecDecimale(P8_PROGRESSION.En(Language), pourcentage, ComP07::NomProduit());
 }
 
 // Disconnecting: the title stays the programming one; line 4 greyed until the device is released.
-void TFormMj::Page11()
-{
+void TFormMj::Page11() {
     Ui::FormMj& c = *Controles;
     c.LabelLigne2->setText(Texte(P11_LIGNE2));
     c.LabelLigne4->setText(Texte(P11_LIGNE4));
@@ -331,8 +314,7 @@ void TFormMj::Page11()
 }
 
 // Success: Yes (Previous) takes the next device, No (Quit) ends.
-void TFormMj::Page12()
-{
+void TFormMj::Page12() {
     Ui::FormMj& c = *Controles;
     c.LabelTitreEtape->setText(Texte(P12_TITRE));
     c.ButtonSuivant->hide();

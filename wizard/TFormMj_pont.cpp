@@ -44,8 +44,7 @@ constexpr PaireTexte PONT_PILOTE_ABSENT{
 
 }  // namespace
 
-void TFormMj::ExpliquerPont()
-{
+void TFormMj::ExpliquerPont() {
     const ConstatPont constat = Ports ? Ports->ExplicationPont() : ConstatPont();
     const char* produit = ComP07::NomProduit();
     QString texte;
@@ -62,14 +61,9 @@ void TFormMj::ExpliquerPont()
                                : Formater(PONT_DETACHE_PAR.En(Language), produit, demons.c_str());
         break;
     }
-    case EtatPont::SansPilote:
-        texte = Formater(PONT_SANS_PILOTE.En(Language), produit);
-        break;
-    case EtatPont::PiloteAbsent:
-        texte = Formater(PONT_PILOTE_ABSENT.En(Language), produit);
-        break;
-    case EtatPont::SansExplication:
-        break;
+    case EtatPont::SansPilote: texte = Formater(PONT_SANS_PILOTE.En(Language), produit); break;
+    case EtatPont::PiloteAbsent: texte = Formater(PONT_PILOTE_ABSENT.En(Language), produit); break;
+    case EtatPont::SansExplication: break;
     }
     // Once the port is known, Connection is offered instead.
     QLabel* ligne = Controles->LabelPontSansPort;

@@ -25,71 +25,51 @@ enum class JugementVersion { Acceptee, DejaPlusRecente, Incompatible };
 
 // Every version from the oldest that can take the update up to this update's own; a device
 // that already runs it is programmed again.
-JugementVersion JugerVersion(unsigned majeur, unsigned mineur, unsigned revision)
-{
+JugementVersion JugerVersion(unsigned majeur, unsigned mineur, unsigned revision) {
     const unsigned M = VERSION_MAJEUR, m = VERSION_MINEUR, r = VERSION_REVISION;
     const bool pasPlusRecente =
         majeur < M || (majeur == M && mineur < m) || (majeur == M && mineur == m && revision <= r);
-    if (majeur >= MAJEUR_MINIMUM && pasPlusRecente)
-        return JugementVersion::Acceptee;
+    if (majeur >= MAJEUR_MINIMUM && pasPlusRecente) return JugementVersion::Acceptee;
     return majeur >= MAJEUR_MINIMUM ? JugementVersion::DejaPlusRecente : JugementVersion::Incompatible;
 }
 
 }  // namespace
 
-void TFormMj::TimerGestionSerieTimer()
-{
+void TFormMj::TimerGestionSerieTimer() {
     // A notice posted by the last tick moves the wizard before any further work.
-    if (TraiterNotices())
-        return;
+    if (TraiterNotices()) return;
     switch (Step) {
     case ETAPE_LANGUE:
     case ETAPE_BIENVENUE:
     case ETAPE_CORDON_APPAREIL:
     case ETAPE_CORDON_PC:
-    case ETAPE_REUSSITE:
-        SuivrePortAppareil(false);
-        break;
+    case ETAPE_REUSSITE: SuivrePortAppareil(false); break;
     case ETAPE_CHOIX_PORT:
         SuivrePortAppareil(true);
         ExpliquerPont();
         break;
-    case ETAPE_CONNEXION:
-        EtapeConnexion();
-        break;
-    case ETAPE_VERIFICATION:
-        EtapeVerification();
-        break;
+    case ETAPE_CONNEXION: EtapeConnexion(); break;
+    case ETAPE_VERIFICATION: EtapeVerification(); break;
     case ETAPE_PROGRAMMATION:
     case ETAPE_ENVOI:
         if (const int resultat = ParcoursEnregistrements.Avancer(Step))
             EchecTransmission(OperationParcours(resultat), resultat);
         break;
-    case ETAPE_LANGUE_APPAREIL:
-        EtapeLangue();
-        break;
-    case ETAPE_DECONNEXION:
-        EtapeDeconnexion();
-        break;
-    default:
-        break;
+    case ETAPE_LANGUE_APPAREIL: EtapeLangue(); break;
+    case ETAPE_DECONNEXION: EtapeDeconnexion(); break;
+    default: break;
     }
 }
 
 // Acts on a change of port; page 5 also looks again at a port that kept its number, whose entry
 // may only now show the device's bridge. A list that could not be read (no number) changes nothing.
-void TFormMj::SuivrePortAppareil(bool page5)
-{
-    if (!Ports)
-        return;
+void TFormMj::SuivrePortAppareil(bool page5) {
+    if (!Ports) return;
     const bool change = Ports->PortAChange();
-    if (!change && !(page5 && Ports->Numero() > 0))
-        return;
+    if (!change && !(page5 && Ports->Numero() > 0)) return;
     const bool appareil = Ports->PortChoisi() > 0 && Ports->EstPortAppareil();
-    if (appareil)
-        Com.ChoisirPort(Ports->PortChoisi());
-    if (!page5)
-        return;
+    if (appareil) Com.ChoisirPort(Ports->PortChoisi());
+    if (!page5) return;
     if (appareil != Controles->ButtonSuivant->isEnabled()) {
         Controles->ButtonSuivant->setEnabled(appareil);
         PlacerFocus();
@@ -100,8 +80,7 @@ void TFormMj::SuivrePortAppareil(bool page5)
 // One attempt per tick; page 6's hidden bar counts them, and once its range is used up the
 // user is told, rather than left waiting on a device that never answers. The port is opened
 // here rather than by Connecter, so that the box can tell a port that would not open.
-void TFormMj::EtapeConnexion()
-{
+void TFormMj::EtapeConnexion() {
     Ui::FormMj& c = *Controles;
     OperationMiseAJour operation = OperationMiseAJour::OuvrirPort;
     int resultat = Com.PortOuvert() ? 0 : Com.OuvrirPort();
@@ -124,8 +103,7 @@ void TFormMj::EtapeConnexion()
 }
 
 // Model, variant, serial number, version, then 115200 bit/s and programming mode.
-void TFormMj::EtapeVerification()
-{
+void TFormMj::EtapeVerification() {
     Ui::FormMj& c = *Controles;
     switch (SousEtape) {
     case 0: {
@@ -184,12 +162,8 @@ void TFormMj::EtapeVerification()
             c.LabelLigne3->show();
             SousEtape = 4;
             break;
-        case JugementVersion::DejaPlusRecente:
-            RefuserAppareil(REFUS_VERSION_INSTALLEE);
-            break;
-        case JugementVersion::Incompatible:
-            RefuserAppareil(REFUS_LOGICIEL_INCOMPATIBLE);
-            break;
+        case JugementVersion::DejaPlusRecente: RefuserAppareil(REFUS_VERSION_INSTALLEE); break;
+        case JugementVersion::Incompatible: RefuserAppareil(REFUS_LOGICIEL_INCOMPATIBLE); break;
         }
         break;
     }
@@ -220,16 +194,14 @@ void TFormMj::EtapeVerification()
         TimerGestionSerie->setInterval(INTERVALLE_TRANSFERT_MS);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
 // A device without a valid language gets the user's. A byte that cannot be read is no reading
 // of the device: nothing is written, and the update goes on to its end, which the device still
 // has to acknowledge.
-void TFormMj::EtapeLangue()
-{
+void TFormMj::EtapeLangue() {
     unsigned valeur = 0;
     if (Com.LireEeprom(protocole::EEPROM_LANGUE, &valeur) == 0 && valeur >= 2) {
         if (const int ecrit = Com.EcrireEeprom(protocole::EEPROM_LANGUE, Language)) {
@@ -241,8 +213,7 @@ void TFormMj::EtapeLangue()
 }
 
 // End programming, close the line, then give the user time to read before page 12.
-void TFormMj::EtapeDeconnexion()
-{
+void TFormMj::EtapeDeconnexion() {
     switch (SousEtape) {
     case 0:
         TimerGestionSerie->setInterval(INTERVALLE_LIBERATION_MS);
@@ -252,37 +223,28 @@ void TFormMj::EtapeDeconnexion()
             return;
         }
         break;
-    case 1:
-        RelacherAppareil();
-        break;
+    case 1: RelacherAppareil(); break;
     case 4:
         Controles->LabelLigne4->setEnabled(true);
         TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
         break;
-    case 7:
-        PosterNotice(MSG_ETAPE_SUIVANTE);
-        break;
-    default:
-        break;
+    case 7: PosterNotice(MSG_ETAPE_SUIVANTE); break;
+    default: break;
     }
     ++SousEtape;
 }
 
-void TFormMj::EchecTransmission(OperationMiseAJour operation, int resultat, bool intervalleAttente)
-{
+void TFormMj::EchecTransmission(OperationMiseAJour operation, int resultat, bool intervalleAttente) {
     PosterNotice(MSG_ECHEC_TRANSMISSION, resultat, static_cast<int>(operation));
-    if (intervalleAttente)
-        TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
+    if (intervalleAttente) TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
 }
 
 // A record the walk could not decode, or the write it was making.
-OperationMiseAJour TFormMj::OperationParcours(int resultat) const
-{
+OperationMiseAJour TFormMj::OperationParcours(int resultat) const {
     return resultat == ERR_IMAGE_INVALIDE ? OperationMiseAJour::LireEnregistrement : Ecritures.DerniereOperation();
 }
 
-void TFormMj::RefuserAppareil(int raison)
-{
+void TFormMj::RefuserAppareil(int raison) {
     PosterNotice(MSG_REFUS_APPAREIL, raison);
     TimerGestionSerie->setInterval(INTERVALLE_ATTENTE_MS);
 }

@@ -11,8 +11,7 @@
 
 namespace {
 
-void Lancer(ServicesDemarrage& services, const std::function<void(const QString&)>& erreur)
-{
+void Lancer(ServicesDemarrage& services, const std::function<void(const QString&)>& erreur) {
     TFormMj fenetre(std::move(services.fenetre));
     TConfPort ports(services.ports ? std::move(services.ports) : CreerSourcePorts());
     fenetre.AssocierPorts(&ports);
@@ -32,14 +31,13 @@ void Lancer(ServicesDemarrage& services, const std::function<void(const QString&
 
 }  // namespace
 
-void AfficherErreurDemarrage(const QString& message)
-{
+void AfficherErreurDemarrage(const QString& message) {
     QMessageBox::critical(nullptr, QGuiApplication::applicationDisplayName(), message);
 }
 
-int Demarrer(ServicesDemarrage services)
-{
-    const auto erreur = services.erreur ? services.erreur : std::function<void(const QString&)>(AfficherErreurDemarrage);
+int Demarrer(ServicesDemarrage services) {
+    const auto erreur =
+        services.erreur ? services.erreur : std::function<void(const QString&)>(AfficherErreurDemarrage);
     try {
         Lancer(services, erreur);
     } catch (const std::exception& e) {

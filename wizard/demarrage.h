@@ -15,8 +15,8 @@
 // What start-up uses of the outside world; an empty member takes the platform's own.
 struct ServicesDemarrage {
     ServicesFormMj fenetre;
-    std::unique_ptr<SourcePorts> ports;         // the PC's serial-port list
-    std::optional<std::string> dossierSysteme;  // where the settings file is
+    std::unique_ptr<SourcePorts> ports;                  // the PC's serial-port list
+    std::optional<std::string> dossierSysteme;           // where the settings file is
     std::function<void(const QString& message)> erreur;  // the error box
 };
 

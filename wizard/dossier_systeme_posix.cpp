@@ -1,11 +1,5 @@
 #include "wizard/dossier_systeme.h"
 
-std::string DossierSysteme()
-{
-    return "/etc";
-}
+std::string DossierSysteme() { return "/etc"; }
 
-char SeparateurChemin()
-{
-    return '/';
-}
+char SeparateurChemin() { return '/'; }

@@ -11,23 +11,17 @@ constexpr UINT TAILLE_OFFERTE = 198;
 
 }  // namespace
 
-std::string DossierSysteme()
-{
+std::string DossierSysteme() {
     char tampon[TAILLE_TAMPON] = {};
     const UINT longueur = GetWindowsDirectoryA(tampon, TAILLE_OFFERTE);
     // 0 is a failure; a value of the offered size or more is the size the path would need,
     // and the buffer then holds no path. Either way there is no directory to read from,
     // and the wizard speaks French as it does without a settings file.
-    if (longueur == 0 || longueur >= TAILLE_OFFERTE)
-        return std::string();
+    if (longueur == 0 || longueur >= TAILLE_OFFERTE) return std::string();
     std::string dossier(tampon, longueur);
     // A Windows directory at the root of a drive ("C:\") comes with its separator.
-    if (!dossier.empty() && dossier.back() == SeparateurChemin())
-        dossier.pop_back();
+    if (!dossier.empty() && dossier.back() == SeparateurChemin()) dossier.pop_back();
     return dossier;
 }
 
-char SeparateurChemin()
-{
-    return '\\';
-}
+char SeparateurChemin() { return '\\'; }

@@ -37,10 +37,9 @@ std::string Examiner(const std::string& texte) {
     for (std::size_t i = 1; i < texte.size(); ++i) {
         const char c = texte[i];
         if (c >= 'a' && c <= 'f')
-            return "lower-case hexadecimal digit '" + std::string(1, c) + "' at column " +
-                   std::to_string(i + 1) + " (the program decodes upper case only)";
-        if (ValeurChiffre(c) < 0)
-            return "bad character " + DecrireCaractere(c) + " at column " + std::to_string(i + 1);
+            return "lower-case hexadecimal digit '" + std::string(1, c) + "' at column " + std::to_string(i + 1) +
+                   " (the program decodes upper case only)";
+        if (ValeurChiffre(c) < 0) return "bad character " + DecrireCaractere(c) + " at column " + std::to_string(i + 1);
     }
     if (texte.size() < CARACTERES_MIN || texte.size() % 2 == 0)
         return "bad record length (" + std::to_string(texte.size()) + " characters)";
@@ -51,19 +50,17 @@ std::string Examiner(const std::string& texte) {
                std::to_string((texte.size() - CARACTERES_MIN) / 2) + " data bytes";
 
     int somme = 0;
-    for (std::size_t i = 1; i < texte.size(); i += 2) somme += Paire(texte, i);
+    for (std::size_t i = 1; i < texte.size(); i += 2)
+        somme += Paire(texte, i);
     if ((somme & 0xFF) != 0) {
         const int lu = Paire(texte, texte.size() - 2);
         return "wrong checksum " + Hex2(lu) + ", expected " + Hex2(lu - somme);
     }
 
     switch (Paire(texte, 7)) {
-    case HEX_DONNEES:
-        return {};
-    case HEX_FIN:
-        return longueur == 0 ? std::string() : "end-of-file record carries data";
-    case HEX_ADRESSE_ETENDUE:
-        return longueur == 2 ? std::string() : "extended linear address record without 2 bytes";
+    case HEX_DONNEES: return {};
+    case HEX_FIN: return longueur == 0 ? std::string() : "end-of-file record carries data";
+    case HEX_ADRESSE_ETENDUE: return longueur == 2 ? std::string() : "extended linear address record without 2 bytes";
     default:
         // The walk skips any other type: segment addresses would misplace the data silently.
         return "record type " + texte.substr(7, 2) + " not supported (only 00, 01 and 04)";
@@ -78,8 +75,7 @@ bool Blanche(const std::string& texte) {
 
 }  // namespace
 
-bool LireIntelHex(const std::string& contenu, std::vector<EnregistrementHex>& enregistrements,
-                  ErreurHex& erreur) {
+bool LireIntelHex(const std::string& contenu, std::vector<EnregistrementHex>& enregistrements, ErreurHex& erreur) {
     enregistrements.clear();
     std::size_t ligne = 0;
     std::size_t debut = 0;
@@ -109,7 +105,8 @@ bool LireIntelHex(const std::string& contenu, std::vector<EnregistrementHex>& en
         for (std::size_t i = 9; i + 2 < texte.size(); i += 2)
             e.Octets.push_back(static_cast<std::uint8_t>(Paire(texte, i)));
         if (e.Type == HEX_ADRESSE_ETENDUE) base = static_cast<std::uint64_t>(e.Octets[0] * 256 + e.Octets[1]) << 16;
-        if (e.Type == HEX_DONNEES) e.Adresse = base + static_cast<std::uint64_t>(Paire(texte, 3) * 256 + Paire(texte, 5));
+        if (e.Type == HEX_DONNEES)
+            e.Adresse = base + static_cast<std::uint64_t>(Paire(texte, 3) * 256 + Paire(texte, 5));
         e.Texte = std::move(texte);
         finTrouvee = e.Type == HEX_FIN;
         enregistrements.push_back(std::move(e));
@@ -135,7 +132,8 @@ bool LireFichierIntelHex(const std::string& chemin, std::vector<EnregistrementHe
     std::string contenu;
     char tampon[65536];
     std::size_t lus = 0;
-    while ((lus = std::fread(tampon, 1, sizeof tampon, f)) > 0) contenu.append(tampon, lus);
+    while ((lus = std::fread(tampon, 1, sizeof tampon, f)) > 0)
+        contenu.append(tampon, lus);
     const bool lu = std::ferror(f) == 0;
     const int code = errno;
     std::fclose(f);

@@ -29,17 +29,14 @@ struct ErreurHex {
 
 // The records of the text, up to and including its end-of-file record; after it only blank
 // lines may follow. False with the first fault otherwise.
-bool LireIntelHex(const std::string& contenu, std::vector<EnregistrementHex>& enregistrements,
-                  ErreurHex& erreur);
+bool LireIntelHex(const std::string& contenu, std::vector<EnregistrementHex>& enregistrements, ErreurHex& erreur);
 
 // Same from a file; a file that cannot be read is a fault at line 0.
-bool LireFichierIntelHex(const std::string& chemin, std::vector<EnregistrementHex>& enregistrements,
-                         ErreurHex& erreur);
+bool LireFichierIntelHex(const std::string& chemin, std::vector<EnregistrementHex>& enregistrements, ErreurHex& erreur);
 
 // The data bytes by address; false naming the line that gives a byte a second time.
 bool OctetsIntelHex(const std::vector<EnregistrementHex>& enregistrements,
                     std::map<std::uint64_t, std::uint8_t>& octets, ErreurHex& erreur);
 
 // The data bytes of a file by address: LireFichierIntelHex, then OctetsIntelHex.
-bool OctetsFichierIntelHex(const std::string& chemin, std::map<std::uint64_t, std::uint8_t>& octets,
-                           ErreurHex& erreur);
+bool OctetsFichierIntelHex(const std::string& chemin, std::map<std::uint64_t, std::uint8_t>& octets, ErreurHex& erreur);

@@ -3,8 +3,7 @@
 
 #include "wizard/demarrage.h"
 
-int main(int, char** argv)
-{
+int main(int, char** argv) {
     int nombreArguments = 1;
     QApplication application(nombreArguments, argv);
 #ifdef ID_BUREAU

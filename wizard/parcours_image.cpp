@@ -16,8 +16,7 @@ constexpr unsigned OCTET_EFFACE = 0xFF;  // flash as the prepare command leaves 
 
 // Two record characters from position p, through the link's own decoder.
 int Paire(const char* texte, int p) {
-    return ComP07::HexVersOctet(static_cast<unsigned char>(texte[p]),
-                                static_cast<unsigned char>(texte[p + 1]));
+    return ComP07::HexVersOctet(static_cast<unsigned char>(texte[p]), static_cast<unsigned char>(texte[p + 1]));
 }
 
 }  // namespace
@@ -56,9 +55,7 @@ int ParcoursImage::Echouer(int resultat) {
     return ResultatEchec;
 }
 
-int ParcoursImage::Octet(int position) const {
-    return Paire(Enregistrement, 9 + 2 * position);
-}
+int ParcoursImage::Octet(int position) const { return Paire(Enregistrement, 9 + 2 * position); }
 
 void ParcoursImage::CommencerBloc(unsigned adresse) {
     DebutBloc = adresse;
@@ -93,8 +90,7 @@ int ParcoursImage::LireEnregistrementSuivant() {
     const int longueur = Paire(texte, 1);
     const int type = Paire(texte, 7);
     // Decoding stays inside the text even for a record that lies about its length.
-    if (taille < 11 + 2 * static_cast<std::size_t>(longueur) ||
-        (type == TYPE_ADRESSE_ETENDUE && longueur < 2))
+    if (taille < 11 + 2 * static_cast<std::size_t>(longueur) || (type == TYPE_ADRESSE_ETENDUE && longueur < 2))
         return Echouer(ERR_IMAGE_INVALIDE);
 
     Enregistrement = texte;
@@ -118,11 +114,8 @@ int ParcoursImage::LireEnregistrementSuivant() {
             return ResultatEchec;
         Fenetre.PosterEtapeSuivante();
         return 0;
-    case TYPE_ADRESSE_ETENDUE:
-        BaseEtendue = static_cast<unsigned>(Octet(0) * 256 + Octet(1)) << 16;
-        return 0;
-    default:
-        return 0;  // start addresses and the like carry nothing to write
+    case TYPE_ADRESSE_ETENDUE: BaseEtendue = static_cast<unsigned>(Octet(0) * 256 + Octet(1)) << 16; return 0;
+    default: return 0;  // start addresses and the like carry nothing to write
     }
 }
 
@@ -169,8 +162,7 @@ int ParcoursImage::EnvoyerOctets() {
             if (EcrireBlocEnAttente() != 0) return ResultatEchec;
         }
         const int valeur = Octet(PositionEnregistrement);
-        if (Echouer(Ecritures.EcrireEeprom(static_cast<int>(AdresseCourante - BASE_EEPROM_IMAGE),
-                                           valeur)) != 0)
+        if (Echouer(Ecritures.EcrireEeprom(static_cast<int>(AdresseCourante - BASE_EEPROM_IMAGE), valeur)) != 0)
             return ResultatEchec;
         ++PositionEnregistrement;
         ++AdresseCourante;

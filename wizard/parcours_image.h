@@ -19,8 +19,7 @@ struct FenetreAdresses {
 };
 
 // Program memory as the bootloader takes it: 0x800 up to the highest block start, 0x1FFFE.
-inline constexpr FenetreAdresses FENETRE_PROGRAMME{protocole::ADRESSE_BLOC_MIN,
-                                                   protocole::ADRESSE_BLOC_MAX + 1};
+inline constexpr FenetreAdresses FENETRE_PROGRAMME{protocole::ADRESSE_BLOC_MIN, protocole::ADRESSE_BLOC_MAX + 1};
 // Image addresses of the data EEPROM; the top of the EEPROM (serial number, version) is kept out.
 inline constexpr unsigned BASE_EEPROM_IMAGE = 0xF00000;
 inline constexpr FenetreAdresses FENETRE_EEPROM{BASE_EEPROM_IMAGE, BASE_EEPROM_IMAGE + 0x3F6 + 1};
@@ -48,7 +47,7 @@ public:
     virtual void PositionnerProgression(int position) = 0;
     // Share of the records fetched before this one, for the progress label ("%.1f").
     virtual void AfficherAvancement(double pourcentage) = 0;
-    virtual void PosterEtapeSuivante() = 0;    // post MSG_ETAPE_SUIVANTE
+    virtual void PosterEtapeSuivante() = 0;  // post MSG_ETAPE_SUIVANTE
 };
 
 class ParcoursImage {

@@ -6,19 +6,16 @@
 
 namespace {
 
-std::wstring Utf16(const std::string& texte)
-{
+std::wstring Utf16(const std::string& texte) {
     const int longueur = MultiByteToWideChar(CP_UTF8, 0, texte.data(), int(texte.size()), nullptr, 0);
     std::wstring large(static_cast<std::size_t>(longueur > 0 ? longueur : 0), L'\0');
-    if (longueur > 0)
-        MultiByteToWideChar(CP_UTF8, 0, texte.data(), int(texte.size()), large.data(), longueur);
+    if (longueur > 0) MultiByteToWideChar(CP_UTF8, 0, texte.data(), int(texte.size()), large.data(), longueur);
     return large;
 }
 
 }  // namespace
 
-AppelsVeilleWin32 AppelsVeilleSysteme()
-{
+AppelsVeilleWin32 AppelsVeilleSysteme() {
     AppelsVeilleWin32 appels;
     appels.definirEtatExecution = [](unsigned long etat) {
         return static_cast<unsigned long>(SetThreadExecutionState(static_cast<EXECUTION_STATE>(etat)));
@@ -26,36 +23,28 @@ AppelsVeilleWin32 AppelsVeilleSysteme()
     appels.creerRaison = [](void* fenetre, const std::wstring& raison) {
         return ShutdownBlockReasonCreate(static_cast<HWND>(fenetre), raison.c_str()) != FALSE;
     };
-    appels.detruireRaison = [](void* fenetre) { return ShutdownBlockReasonDestroy(static_cast<HWND>(fenetre)) != FALSE; };
+    appels.detruireRaison = [](void* fenetre) {
+        return ShutdownBlockReasonDestroy(static_cast<HWND>(fenetre)) != FALSE;
+    };
     return appels;
 }
 
-std::unique_ptr<VerrouVeille> CreerVerrouVeille()
-{
-    return std::make_unique<VerrouVeilleWin32>(AppelsVeilleSysteme());
-}
+std::unique_ptr<VerrouVeille> CreerVerrouVeille() { return std::make_unique<VerrouVeilleWin32>(AppelsVeilleSysteme()); }
 
 VerrouVeilleWin32::VerrouVeilleWin32(AppelsVeilleWin32 appels) : Appels(std::move(appels)) {}
 
-VerrouVeilleWin32::~VerrouVeilleWin32()
-{
-    Relacher();
-}
+VerrouVeilleWin32::~VerrouVeilleWin32() { Relacher(); }
 
 // The system's own reason list names the program already: the reason alone is enough.
-void VerrouVeilleWin32::Prendre(const std::string&, const std::string& pourquoi)
-{
-    if (Pris)
-        return;
+void VerrouVeilleWin32::Prendre(const std::string&, const std::string& pourquoi) {
+    if (Pris) return;
     Pris = true;
     Raison = Utf16(pourquoi);
     Appels.definirEtatExecution(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
 }
 
-void VerrouVeilleWin32::Relacher()
-{
-    if (!Pris)
-        return;
+void VerrouVeilleWin32::Relacher() {
+    if (!Pris) return;
     Pris = false;
     Appels.definirEtatExecution(ES_CONTINUOUS);
     if (FenetreRaison) {
@@ -64,11 +53,8 @@ void VerrouVeilleWin32::Relacher()
     }
 }
 
-bool VerrouVeilleWin32::RefuserFinDeSession(void* fenetre)
-{
-    if (!Pris)
-        return false;
-    if (!FenetreRaison && fenetre && Appels.creerRaison(fenetre, Raison))
-        FenetreRaison = fenetre;
+bool VerrouVeilleWin32::RefuserFinDeSession(void* fenetre) {
+    if (!Pris) return false;
+    if (!FenetreRaison && fenetre && Appels.creerRaison(fenetre, Raison)) FenetreRaison = fenetre;
     return true;
 }

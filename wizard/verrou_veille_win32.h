@@ -8,9 +8,9 @@
 #include "wizard/verrou_veille.h"
 
 struct AppelsVeilleWin32 {
-    std::function<unsigned long(unsigned long etat)> definirEtatExecution;            // SetThreadExecutionState
-    std::function<bool(void* fenetre, const std::wstring& raison)> creerRaison;      // ShutdownBlockReasonCreate
-    std::function<bool(void* fenetre)> detruireRaison;                               // ShutdownBlockReasonDestroy
+    std::function<unsigned long(unsigned long etat)> definirEtatExecution;       // SetThreadExecutionState
+    std::function<bool(void* fenetre, const std::wstring& raison)> creerRaison;  // ShutdownBlockReasonCreate
+    std::function<bool(void* fenetre)> detruireRaison;                           // ShutdownBlockReasonDestroy
 };
 
 // The system's own calls.

@@ -11,15 +11,11 @@
 
 namespace {
 
-QString Q(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 class BoiteAPropos : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         proprietaire.setGeometry(100, 80, 600, 420);
         proprietaire.show();
     }
@@ -39,8 +35,7 @@ protected:
 
 }  // namespace
 
-TEST_F(BoiteAPropos, FrenchTextsAfterConstruction)
-{
+TEST_F(BoiteAPropos, FrenchTextsAfterConstruction) {
     EXPECT_EQ(boite.GetLanguage(), 0);
     EXPECT_EQ(boite.windowTitle(), Q("A propos de la mise à jour"));
     EXPECT_EQ(Ok()->text(), Q("&Ok"));
@@ -53,8 +48,7 @@ TEST_F(BoiteAPropos, FrenchTextsAfterConstruction)
     EXPECT_EQ(Texte("LabelMel"), Q("Mèl : ") + Q(FABRICANT_MEL));
 }
 
-TEST_F(BoiteAPropos, EnglishAndBackToFrench)
-{
+TEST_F(BoiteAPropos, EnglishAndBackToFrench) {
     boite.SetLanguage(1);
     EXPECT_EQ(boite.windowTitle(), Q("About update"));
     EXPECT_EQ(Ok()->text(), Q("&Ok"));
@@ -75,13 +69,11 @@ TEST_F(BoiteAPropos, EnglishAndBackToFrench)
     EXPECT_EQ(Texte("LabelMel"), Q("Mèl : ") + Q(FABRICANT_MEL));
 }
 
-TEST_F(BoiteAPropos, EveryLineFitsInTheBox)
-{
+TEST_F(BoiteAPropos, EveryLineFitsInTheBox) {
     for (int langue : {1, 0}) {
         boite.SetLanguage(langue);
         for (QLabel* label : boite.findChildren<QLabel*>()) {
-            if (label->objectName() == "Image1")
-                continue;
+            if (label->objectName() == "Image1") continue;
             const int largeur = label->fontMetrics().horizontalAdvance(label->text());
             EXPECT_GE(label->width(), largeur) << label->objectName().toStdString();
             EXPECT_LE(label->x() + largeur, boite.width()) << label->objectName().toStdString();
@@ -89,8 +81,7 @@ TEST_F(BoiteAPropos, EveryLineFitsInTheBox)
     }
 }
 
-TEST_F(BoiteAPropos, LinksHandTheirUrlToTheDesktop)
-{
+TEST_F(BoiteAPropos, LinksHandTheirUrlToTheDesktop) {
     boite.show();
     QTest::mouseClick(Label("LabelNomSite"), Qt::LeftButton);
     QTest::mouseClick(Label("LabelMel"), Qt::LeftButton);
@@ -106,8 +97,7 @@ TEST_F(BoiteAPropos, LinksHandTheirUrlToTheDesktop)
     EXPECT_EQ(urls.size(), 2u);
 }
 
-TEST_F(BoiteAPropos, FailingDesktopLeavesTheBoxOpen)
-{
+TEST_F(BoiteAPropos, FailingDesktopLeavesTheBoxOpen) {
     ouvre = false;
     boite.show();
     QTest::mouseClick(Label("LabelMel"), Qt::LeftButton);
@@ -117,8 +107,7 @@ TEST_F(BoiteAPropos, FailingDesktopLeavesTheBoxOpen)
     EXPECT_EQ(boite.result(), 0);
 }
 
-TEST_F(BoiteAPropos, OkAndEnterClose)
-{
+TEST_F(BoiteAPropos, OkAndEnterClose) {
     boite.show();
     QTest::mouseClick(Ok(), Qt::LeftButton);
     EXPECT_FALSE(boite.isVisible());
@@ -132,8 +121,7 @@ TEST_F(BoiteAPropos, OkAndEnterClose)
     EXPECT_TRUE(urls.empty());
 }
 
-TEST_F(BoiteAPropos, FixedFrameCentredOnItsOwner)
-{
+TEST_F(BoiteAPropos, FixedFrameCentredOnItsOwner) {
     boite.show();
     EXPECT_EQ(boite.size(), QSize(446, 207));
     EXPECT_EQ(boite.minimumSize(), boite.maximumSize());
@@ -143,8 +131,7 @@ TEST_F(BoiteAPropos, FixedFrameCentredOnItsOwner)
     EXPECT_LE(ecart.manhattanLength(), 4);
 }
 
-TEST_F(BoiteAPropos, LogoFitsItsFrameKeepingItsProportions)
-{
+TEST_F(BoiteAPropos, LogoFitsItsFrameKeepingItsProportions) {
     QLabel* image = Label("Image1");
     const QPixmap logo = image->pixmap();
     ASSERT_FALSE(logo.isNull()) << "logo missing from the resources";

@@ -15,44 +15,40 @@
 
 // The real line, the system's lock against sleep and the rules' own places.
 BancReel::BancReel()
-    : Assistant({CreerLigneSerie([this](int numero) { return numero == COM_APPAREIL ? cheminAppareil : std::string(); }),
-                 [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte, const QString&) {
-                     questions.push_back({genre, boutons, texte, fenetre->Step, fenetre->Lien().PortOuvert(),
-                                          appareil && appareil->Connecte()});
-                     return reponse;
-                 },
-                 false, {}})
-{
+    : Assistant(
+          {CreerLigneSerie([this](int numero) { return numero == COM_APPAREIL ? cheminAppareil : std::string(); }),
+           [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte, const QString&) {
+               questions.push_back({genre, boutons, texte, fenetre->Step, fenetre->Lien().PortOuvert(),
+                                    appareil && appareil->Connecte()});
+               return reponse;
+           },
+           false,
+           {}}) {
     ports->Ports({PontAppareil()});
 }
 
-BancReel::~BancReel()
-{
+BancReel::~BancReel() {
     fenetre->AssocierPorts(nullptr);
     fenetre.reset();
 }
 
-bool BancReel::Brancher(IdentiteAppareil identite, FautesAppareil fautes)
-{
+bool BancReel::Brancher(IdentiteAppareil identite, FautesAppareil fautes) {
     OptionsSimulateur options;
     options.identite = std::move(identite);
     options.fautes = fautes;
     options.rapide = true;
     appareil = std::make_unique<Simulateur>(std::move(options));
-    if (!appareil->Demarrer())
-        return false;
+    if (!appareil->Demarrer()) return false;
     cheminAppareil = appareil->CheminEsclave();
     return true;
 }
 
-bool BancReel::AttendreQue(const std::function<bool()>& condition, int delaiMs)
-{
+bool BancReel::AttendreQue(const std::function<bool()>& condition, int delaiMs) {
     QTimer echeance;
     echeance.setSingleShot(true);
     echeance.start(delaiMs);
     while (!condition()) {
-        if (!echeance.isActive())
-            return false;
+        if (!echeance.isActive()) return false;
         QEventLoop boucle;
         QTimer::singleShot(20, &boucle, &QEventLoop::quit);
         boucle.exec();
@@ -60,36 +56,31 @@ bool BancReel::AttendreQue(const std::function<bool()>& condition, int delaiMs)
     return true;
 }
 
-bool BancReel::AttendreEtape(int etape, int delaiMs)
-{
+bool BancReel::AttendreEtape(int etape, int delaiMs) {
     return AttendreQue([&] { return fenetre->Step == etape; }, delaiMs);
 }
 
-bool BancReel::AttendreRepos()
-{
+bool BancReel::AttendreRepos() {
     const bool repos = AttendreQue([&] { return appareil->AuRepos(); }, 5000);
     QCoreApplication::processEvents();
     return repos;
 }
 
-int BancReel::DemandesConnexion() const
-{
+int BancReel::DemandesConnexion() const {
     int demandes = 0;
     for (const OctetTrace& o : appareil->Trace())
         demandes += o.versAppareil && o.octet == protocole::CMD_CONNEXION;
     return demandes;
 }
 
-bool BancReel::DemanderFermeture()
-{
+bool BancReel::DemanderFermeture() {
     fenetre->show();
     QCloseEvent fermeture;
     QCoreApplication::sendEvent(fenetre->windowHandle(), &fermeture);
     return !fenetre->isVisible();
 }
 
-IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, unsigned langue)
-{
+IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, unsigned langue) {
     IdentiteAppareil identite;
     identite.majeur = majeur;
     identite.mineur = mineur;
@@ -98,8 +89,7 @@ IdentiteAppareil Identite(unsigned majeur, unsigned mineur, unsigned revision, u
     return identite;
 }
 
-ImageAttendue LireImageAttendue()
-{
+ImageAttendue LireImageAttendue() {
     ImageAttendue image;
     std::map<std::uint64_t, std::uint8_t> octets;
     ErreurHex erreur;

@@ -35,7 +35,10 @@ struct BancReel : Assistant {
     // Plugs a new simulated device in as COM33; false when its pseudo-terminal cannot be made.
     bool Brancher(IdentiteAppareil identite, FautesAppareil fautes = FautesAppareil());
     // From page 1 to the Connexion button of page 5, clicked.
-    void Lancer() { AllerA(ETAPE_CHOIX_PORT); Suivant(); }
+    void Lancer() {
+        AllerA(ETAPE_CHOIX_PORT);
+        Suivant();
+    }
     // Runs the event loop until the condition holds or the delay has passed.
     bool AttendreQue(const std::function<bool()>& condition, int delaiMs);
     bool AttendreEtape(int etape, int delaiMs);

@@ -24,8 +24,7 @@ constexpr int DELAI_MISE_A_JOUR_MS = 120000;
 // The device after an update: every byte of the image and nothing else, but the blank half of a
 // word the image half fills; its EEPROM as it was, with the image's bytes, the version stamped and
 // the language.
-void VerifierAppareilAJour(const Simulateur& appareil, std::vector<std::uint8_t> eeprom, unsigned langue)
-{
+void VerifierAppareilAJour(const Simulateur& appareil, std::vector<std::uint8_t> eeprom, unsigned langue) {
     const ImageAttendue image = LireImageAttendue();
     const std::vector<std::uint8_t> memoire = appareil.MemoireProgramme();
     for (unsigned a = 0; a < memoire.size(); ++a) {
@@ -51,8 +50,7 @@ struct CasAccepte {
     unsigned majeur, mineur, revision, langueAvant, langueApres;
 };
 
-void PrintTo(const CasAccepte& cas, std::ostream* sortie)
-{
+void PrintTo(const CasAccepte& cas, std::ostream* sortie) {
     *sortie << cas.majeur << '.' << cas.mineur << '.' << cas.revision << "_langue" << cas.langueAvant;
 }
 
@@ -62,8 +60,7 @@ class VersionAcceptee : public ::testing::TestWithParam<CasAccepte> {};
 // way through would leave the device half written: the request is refused, and the window says why
 // without a box that would hold the update. The computer is kept awake by one lock, taken once the
 // device is connected, named and explained in the wizard's language, and closed by page 12.
-TEST_P(VersionAcceptee, EstProgrammee)
-{
+TEST_P(VersionAcceptee, EstProgrammee) {
     const CasAccepte cas = GetParam();
     const LogindFactice logind;
     BancReel b;
@@ -78,8 +75,7 @@ TEST_P(VersionAcceptee, EstProgrammee)
     int prises = 0, etapeALaPrise = 0, plusGrandNombre = 0;
     QStringList tenus, pris;
     const auto suivreLeVerrou = [&] {
-        if (!logind.Lance())
-            return;
+        if (!logind.Lance()) return;
         const QStringList liste = LogindFactice::Inhibiteurs();
         if (!liste.isEmpty() && tenus.isEmpty()) {
             ++prises;
@@ -89,13 +85,22 @@ TEST_P(VersionAcceptee, EstProgrammee)
         plusGrandNombre = std::max(plusGrandNombre, int(liste.size()));
         tenus = liste;
     };
-    ASSERT_TRUE(b.AttendreQue([&] { suivreLeVerrou(); return b.appareil->BlocsEcrits() >= 500; },
-                              DELAI_MISE_A_JOUR_MS));
+    ASSERT_TRUE(b.AttendreQue(
+        [&] {
+            suivreLeVerrou();
+            return b.appareil->BlocsEcrits() >= 500;
+        },
+        DELAI_MISE_A_JOUR_MS));
     EXPECT_FALSE(b.DemanderFermeture());
     const QLabel* pourquoi = b.fenetre->findChild<QLabel*>(QStringLiteral("LabelFermetureRefusee"));
     EXPECT_TRUE(pourquoi->isVisible());
     EXPECT_EQ(pourquoi->text(), U("Mise à jour en cours : la fenêtre pourra être fermée une fois le Zantrel libéré."));
-    ASSERT_TRUE(b.AttendreQue([&] { suivreLeVerrou(); return b.fenetre->Step == ETAPE_REUSSITE; }, DELAI_MISE_A_JOUR_MS))
+    ASSERT_TRUE(b.AttendreQue(
+        [&] {
+            suivreLeVerrou();
+            return b.fenetre->Step == ETAPE_REUSSITE;
+        },
+        DELAI_MISE_A_JOUR_MS))
         << "stopped at step " << b.fenetre->Step;
     EXPECT_TRUE(pourquoi->isHidden()) << "the device is released";
     EXPECT_TRUE(b.questions.empty());
@@ -113,8 +118,7 @@ TEST_P(VersionAcceptee, EstProgrammee)
 }
 
 // Before the device is touched the window closes at once, as asked.
-TEST(MiseAJourReelle, UneDemandeDeFermetureSurLaPage4Ferme)
-{
+TEST(MiseAJourReelle, UneDemandeDeFermetureSurLaPage4Ferme) {
     BancReel b;
     while (b.fenetre->Step < ETAPE_CORDON_PC)
         b.fenetre->NextStep();
@@ -128,8 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Limites, VersionAcceptee,
 
 // A device that never answers, at its last attempt (the twenty are counted by the sequencer's
 // tests): the connection-failure message, and the wizard waits on page 5 with the port closed.
-TEST(MiseAJourReelle, UnAppareilEteintDonneLEchecDeConnexion)
-{
+TEST(MiseAJourReelle, UnAppareilEteintDonneLEchecDeConnexion) {
     BancReel b;
     FautesAppareil fautes;
     fautes.silencieuxDepuis = 1;
@@ -152,8 +155,7 @@ TEST(MiseAJourReelle, UnAppareilEteintDonneLEchecDeConnexion)
 }
 
 // A port another program holds with an exclusive lock: the box says so, in the wizard's language.
-TEST(MiseAJourReelle, UnPortOccupeLeDitDansLaLangueDeLAssistant)
-{
+TEST(MiseAJourReelle, UnPortOccupeLeDitDansLaLangueDeLAssistant) {
     for (int langue : {0, 1}) {
         BancReel b;
         b.fenetre->SetLanguage(langue);
@@ -164,8 +166,11 @@ TEST(MiseAJourReelle, UnPortOccupeLeDitDansLaLangueDeLAssistant)
         ASSERT_TRUE(b.AttendreQue([&] { return !b.questions.empty(); }, 30000));
         const QString port = U(b.cheminAppareil.c_str());
         EXPECT_TRUE(b.questions[0].texte.endsWith(
-            langue ? "list.\n\nThe port " + port + " is already in use by another program. Close that program, then try again.\n"
-                   : U("liste.\n\nLe port ") + port + U(" est déjà utilisé par un autre programme. Fermez ce programme, puis essayez de nouveau.\n")))
+            langue
+                ? "list.\n\nThe port " + port +
+                      " is already in use by another program. Close that program, then try again.\n"
+                : U("liste.\n\nLe port ") + port +
+                      U(" est déjà utilisé par un autre programme. Fermez ce programme, puis essayez de nouveau.\n")))
             << b.questions[0].texte.toStdString();
         EXPECT_EQ(b.DemandesConnexion(), 0);
         EXPECT_EQ(b.fenetre->Step, ETAPE_CHOIX_PORT);

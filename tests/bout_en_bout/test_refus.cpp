@@ -7,8 +7,7 @@
 
 namespace {
 
-TEST(RefusReel, UnAutreModeleUneSeuleQuestionEtRienDEcrit)
-{
+TEST(RefusReel, UnAutreModeleUneSeuleQuestionEtRienDEcrit) {
     IdentiteAppareil identite = Identite(3, 7, 0);
     identite.modele = "P08";
     BancReel b;

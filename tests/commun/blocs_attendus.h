@@ -4,8 +4,7 @@
 
 #include "tests/image/faux_parcours.h"
 
-inline int BlocsDeLImage()
-{
+inline int BlocsDeLImage() {
     EcrituresEnregistrees ecritures;
     FenetreEnregistree fenetre;
     ParcoursImage parcours{ecritures, fenetre};

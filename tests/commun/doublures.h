@@ -29,20 +29,25 @@ struct EtatLigne {
 class LigneMuette : public LigneSerie {
 public:
     explicit LigneMuette(std::shared_ptr<EtatLigne> etat) : Etat(std::move(etat)) {}
-    PoigneeSerie Ouvrir(int) override { ++Etat->ouvertures; return 7; }
+    PoigneeSerie Ouvrir(int) override {
+        ++Etat->ouvertures;
+        return 7;
+    }
     bool LireReglages(PoigneeSerie, ReglagesSerie&) override { return true; }
     bool AppliquerReglages(PoigneeSerie, const ReglagesSerie&) override { return true; }
     bool LireDelais(PoigneeSerie, DelaisSerie&) override { return true; }
     bool AppliquerDelais(PoigneeSerie, const DelaisSerie&) override { return true; }
     bool Purger(PoigneeSerie) override { return true; }
-    bool Lire(PoigneeSerie, unsigned char*, std::size_t* lus) override
-    {
+    bool Lire(PoigneeSerie, unsigned char*, std::size_t* lus) override {
         Etat->horloge += 100;
         *lus = 0;
         return true;
     }
     bool Ecrire(PoigneeSerie, const void*, std::size_t) override { return true; }
-    bool Fermer(PoigneeSerie) override { ++Etat->fermetures; return true; }
+    bool Fermer(PoigneeSerie) override {
+        ++Etat->fermetures;
+        return true;
+    }
     int DerniereErreur() const override { return 0; }
     void Dormir(int ms) override { Etat->horloge += static_cast<std::uint64_t>(ms); }
     std::uint64_t Tic() const override { return ++Etat->horloge; }
@@ -62,10 +67,8 @@ struct EtatVerrou {
 class VerrouFactice : public VerrouVeille {
 public:
     explicit VerrouFactice(std::shared_ptr<EtatVerrou> etat) : Etat(std::move(etat)) {}
-    void Prendre(const std::string& qui, const std::string& pourquoi) override
-    {
-        if (!Etat->tenu)
-            *Etat = {true, Etat->prises + 1, qui, pourquoi};
+    void Prendre(const std::string& qui, const std::string& pourquoi) override {
+        if (!Etat->tenu) *Etat = {true, Etat->prises + 1, qui, pourquoi};
     }
     void Relacher() override { Etat->tenu = false; }
     bool Tenu() const override { return Etat->tenu; }
@@ -84,7 +87,7 @@ struct OptionsAssistant {
     PoseQuestion question = [](QWidget*, GenreQuestion, BoutonsQuestion, const QString&, const QString&) {
         return false;  // No
     };
-    bool verrouFactice = true;          // else the system's lock against sleep
+    bool verrouFactice = true;  // else the system's lock against sleep
     std::vector<std::string> regles = {REGLE_ABSENTE};
 };
 
@@ -97,29 +100,27 @@ struct Assistant {
     std::unique_ptr<TFormMj> fenetre;
     std::unique_ptr<TConfPort> recherche;
 
-    explicit Assistant(OptionsAssistant options = {})
-    {
+    explicit Assistant(OptionsAssistant options = {}) {
         ServicesFormMj services;
         services.ligne = options.ligne ? std::move(options.ligne) : std::make_unique<LigneMuette>(ligne);
-        services.ouvreur = [this](const std::string& url) { urls.push_back(url); return true; };
-        if (options.verrouFactice)
-            services.verrou = std::make_unique<VerrouFactice>(verrou);
+        services.ouvreur = [this](const std::string& url) {
+            urls.push_back(url);
+            return true;
+        };
+        if (options.verrouFactice) services.verrou = std::make_unique<VerrouFactice>(verrou);
         services.reglesPeripherique = std::move(options.regles);
         services.question = std::move(options.question);
         fenetre = std::make_unique<TFormMj>(std::move(services));
         recherche = std::make_unique<TConfPort>(std::make_unique<PortsFactices>(ports));
         fenetre->AssocierPorts(recherche.get());
     }
-    ~Assistant()
-    {
-        if (fenetre)
-            fenetre->AssocierPorts(nullptr);
+    ~Assistant() {
+        if (fenetre) fenetre->AssocierPorts(nullptr);
         fenetre.reset();
     }
 
     template <typename T>
-    T* Controle(const char* nom) const
-    {
+    T* Controle(const char* nom) const {
         return fenetre->findChild<T*>(QString::fromLatin1(nom));
     }
     QLabel* Label(const char* nom) const { return Controle<QLabel>(nom); }
@@ -135,27 +136,21 @@ struct Assistant {
     void Suivant() { Bouton("ButtonSuivant")->click(); }
     void Precedent() { Bouton("ButtonPrecedant")->click(); }
     // Moves on with Next until the wizard stands on page etape.
-    void AllerA(int etape)
-    {
+    void AllerA(int etape) {
         while (fenetre->Step < etape)
             fenetre->NextStep();
     }
     // Page 5, then Connexion: the sequencer has the wizard from here.
-    void Lancer()
-    {
+    void Lancer() {
         AllerA(ETAPE_CHOIX_PORT);
         fenetre->ButtonSuivantClick();
     }
 };
 
-inline QString U(const char* texte)
-{
-    return QString::fromUtf8(texte);
-}
+inline QString U(const char* texte) { return QString::fromUtf8(texte); }
 
 // The window caption, with the update's version.
-inline QString Legende(int langue)
-{
+inline QString Legende(int langue) {
     const std::string v = TexteVersion();
     return U((langue == 0 ? "Mise à jour V" + v + " de votre Zantrel" : "Update V" + v + " of Zantrel").c_str());
 }

@@ -90,6 +90,7 @@ inline const std::string FIN = ":00000001FF";
 // n bytes counting up from 'premier', so a misplaced byte shows.
 inline std::vector<int> Suite(int premier, int n) {
     std::vector<int> v;
-    for (int i = 0; i < n; ++i) v.push_back((premier + i) & 0xFF);
+    for (int i = 0; i < n; ++i)
+        v.push_back((premier + i) & 0xFF);
     return v;
 }

@@ -10,11 +10,11 @@
 
 namespace {
 
-
 std::vector<std::string> LignesDuFichier() {
     std::ifstream f(FICHIER_HEX_FIRMWARE, std::ios::binary);
     std::vector<std::string> lignes;
-    for (std::string l; std::getline(f, l);) lignes.push_back(l.substr(0, l.find('\r')));
+    for (std::string l; std::getline(f, l);)
+        lignes.push_back(l.substr(0, l.find('\r')));
     return lignes;
 }
 
@@ -24,7 +24,8 @@ std::map<unsigned, unsigned> Memoire() {
     ErreurHex erreur;
     EXPECT_TRUE(OctetsFichierIntelHex(FICHIER_HEX_FIRMWARE, octets, erreur)) << erreur.Ligne << ": " << erreur.Motif;
     std::map<unsigned, unsigned> memoire;
-    for (const auto& [adresse, octet] : octets) memoire[static_cast<unsigned>(adresse)] = octet;
+    for (const auto& [adresse, octet] : octets)
+        memoire[static_cast<unsigned>(adresse)] = octet;
     return memoire;
 }
 
@@ -34,7 +35,8 @@ TEST(ImageEmbarquee, SlotsHoldTheHexFileRecordByRecord) {
     ASSERT_LE(lignes.size(), std::size_t(CAPACITE_TABLE));
     for (std::size_t i = 0; i < lignes.size(); ++i) {
         ASSERT_EQ(std::string(ImageFirmware[i]), lignes[i]) << "record " << i;
-        for (std::size_t c = lignes[i].size(); c < LARGEUR_ENREGISTREMENT; ++c) ASSERT_EQ(ImageFirmware[i][c], 0);
+        for (std::size_t c = lignes[i].size(); c < LARGEUR_ENREGISTREMENT; ++c)
+            ASSERT_EQ(ImageFirmware[i][c], 0);
     }
     EXPECT_EQ(ImageFirmware[lignes.size()][0], '\0');
     EXPECT_EQ(lignes.back(), FIN);
@@ -79,7 +81,8 @@ TEST(ImageEmbarquee, WholeWalkWritesEveryByteOfTheImage) {
         for (unsigned k = 0; k < b.mots.size(); ++k) {
             ASSERT_EQ(b.mots[k] >> 16, 0u);
             ASSERT_TRUE(ecrit.emplace(b.adresse + 2 * k, b.mots[k] & 0xFF).second) << std::hex << b.adresse + 2 * k;
-            ASSERT_TRUE(ecrit.emplace(b.adresse + 2 * k + 1, b.mots[k] >> 8).second) << std::hex << b.adresse + 2 * k + 1;
+            ASSERT_TRUE(ecrit.emplace(b.adresse + 2 * k + 1, b.mots[k] >> 8).second)
+                << std::hex << b.adresse + 2 * k + 1;
         }
     }
     for (const auto& [adresse, valeur] : programme)

@@ -46,9 +46,10 @@ protected:
 #ifdef OUTIL_IMAGE
         commande = std::string("\"") + OUTIL_IMAGE + "\"";
 #endif
-        for (const std::string& a : arguments) commande += " \"" + a + "\"";
-        const int statut = std::system((commande + " > \"" + (Dossier / "out").string() + "\" 2> \"" +
-                                        (Dossier / "err").string() + "\"").c_str());
+        for (const std::string& a : arguments)
+            commande += " \"" + a + "\"";
+        const int statut = std::system(
+            (commande + " > \"" + (Dossier / "out").string() + "\" 2> \"" + (Dossier / "err").string() + "\"").c_str());
         Erreurs = Lire(Dossier / "err");
         return statut;
     }
@@ -74,18 +75,19 @@ TEST_F(OutilImage, SoundFileIsEmbeddedWithEitherLineEnding) {
     ASSERT_EQ(Lancer(a + "\r\n" + b + "\r\n" + FIN + "\r\n"), 0) << Erreurs;
     const std::string crlf = Lire(Sortie);
     EXPECT_NE(crlf.find("\n    \"" + a + "\",\n    \"" + b + "\",\n    \"" + FIN + "\",\n    \"\",\n};"),
-              std::string::npos) << crlf;
+              std::string::npos)
+        << crlf;
     ASSERT_EQ(Lancer(a + "\n" + b + "\n" + FIN), 0) << Erreurs;
     EXPECT_EQ(Lire(Sortie), crlf);
 
     // What the walk writes as it should: odd addresses after the bytes before them or after a
     // gap, a record going back to a free row, empty records anywhere, the top of each window,
     // blank lines at the end.
-    EXPECT_EQ(Lancer(Donnees(0x100, {}) + "\n" + L(0x900) + D + Donnees(0x804, {5}) + "\n" +
-                     Donnees(0x805, {6, 7}) + "\n" + Donnees(0x80B, {8}) + "\n" + b + "\n" +
-                     Donnees(0xFFFC, {1, 2, 3}) + "\n" + Base(0xF0) + "\n" + Donnees(0x3F5, {1, 2}) + "\n" +
-                     FIN + "\n\n \t\r\n"),
-              0) << Erreurs;
+    EXPECT_EQ(Lancer(Donnees(0x100, {}) + "\n" + L(0x900) + D + Donnees(0x804, {5}) + "\n" + Donnees(0x805, {6, 7}) +
+                     "\n" + Donnees(0x80B, {8}) + "\n" + b + "\n" + Donnees(0xFFFC, {1, 2, 3}) + "\n" + Base(0xF0) +
+                     "\n" + Donnees(0x3F5, {1, 2}) + "\n" + FIN + "\n\n \t\r\n"),
+              0)
+        << Erreurs;
 }
 
 TEST_F(OutilImage, BadRecordsAreRefusedWithTheirLine) {
@@ -101,10 +103,10 @@ TEST_F(OutilImage, BadRecordsAreRefusedWithTheirLine) {
     Refus(D + FIN + "\n\n" + D, 4, "after the end-of-file");
     Refus(D + Enregistrement(5, 0, {0, 0, 8, 0}) + "\n" + FIN, 2, "record type 05 not supported");
     // Data the walk would write wrong or drop.
-    Refus(Donnees(0x800, {1, 2, 3}) + "\n" + Donnees(0x804, {5}) + "\n" + Donnees(0x803, {4}) + "\n" + FIN,
-          3, "would write 0x802 a second time: records out of order");
-    Refus(Donnees(0x800, {1, 2, 3}) + "\n" + Donnees(0x900, {}) + "\n" + Donnees(0x803, {4}) + "\n" + FIN,
-          3, "0x802 a second time");  // the empty record ended the block
+    Refus(Donnees(0x800, {1, 2, 3}) + "\n" + Donnees(0x804, {5}) + "\n" + Donnees(0x803, {4}) + "\n" + FIN, 3,
+          "would write 0x802 a second time: records out of order");
+    Refus(Donnees(0x800, {1, 2, 3}) + "\n" + Donnees(0x900, {}) + "\n" + Donnees(0x803, {4}) + "\n" + FIN, 3,
+          "0x802 a second time");  // the empty record ended the block
     Refus(D + Donnees(0x802, {5, 6}) + "\n" + FIN, 2, "data at 0x802 given a second time");
     Refus(Donnees(0x7FE, {1, 2, 3}) + "\n" + FIN, 1, "from 0x7FE to 0x800 lies outside");
     Refus(Base(1) + "\n" + Donnees(0xFFFE, {1, 2}) + "\n" + FIN, 2, "0x1FFFE to 0x1FFFF");
@@ -116,7 +118,8 @@ TEST_F(OutilImage, MissingEndOrTooManyRecords) {
     Refus("", 1, "no records");
     Refus(D + L(0x804) + L(0x808), 3, "no end-of-file record");
     std::string plein;
-    for (int i = 1; i < CAPACITE_TABLE; ++i) plein += L(0x800 + 4 * i);
+    for (int i = 1; i < CAPACITE_TABLE; ++i)
+        plein += L(0x800 + 4 * i);
     EXPECT_EQ(Lancer(plein + FIN), 0) << Erreurs;
     Refus(plein + L(0x800 + 4 * CAPACITE_TABLE) + FIN, CAPACITE_TABLE + 1, "more than 10000 records");
 }
@@ -124,15 +127,16 @@ TEST_F(OutilImage, MissingEndOrTooManyRecords) {
 // What a device holds, from its dumps, against what the walk writes from the image: the erased
 // and cleared halves of the words it fills, the EEPROM bytes and the version stamp.
 TEST_F(OutilImage, DeviceDumpsAreComparedWithWhatTheWalkWrites) {
-    std::ofstream(Dossier / "f.hex", std::ios::binary) << Donnees(0x801, {1, 2}) + "\n" + Base(0xF0) + "\n" +
-                                                            Donnees(4, {9}) + "\n" + FIN + "\n";
+    std::ofstream(Dossier / "f.hex", std::ios::binary)
+        << Donnees(0x801, {1, 2}) + "\n" + Base(0xF0) + "\n" + Donnees(4, {9}) + "\n" + FIN + "\n";
     const auto Comparer = [&](const std::string& programme, int majeur) {
         std::ofstream(Dossier / "p.hex", std::ios::binary) << programme + "\n" + FIN + "\n";
         std::ofstream(Dossier / "e.hex", std::ios::binary)
-            << Donnees(4, {9}) + "\n" + Donnees(1016, {0x15, 0xCD, 0x5B, 0x07, VERSION_REVISION, majeur, VERSION_MINEUR}) +
-                   "\n" + FIN + "\n";
-        return Outil({"--appareil", (Dossier / "p.hex").string(), (Dossier / "e.hex").string(),
-                      (Dossier / "f.hex").string()});
+            << Donnees(4, {9}) + "\n" +
+                   Donnees(1016, {0x15, 0xCD, 0x5B, 0x07, VERSION_REVISION, majeur, VERSION_MINEUR}) + "\n" + FIN +
+                   "\n";
+        return Outil(
+            {"--appareil", (Dossier / "p.hex").string(), (Dossier / "e.hex").string(), (Dossier / "f.hex").string()});
     };
     EXPECT_EQ(Comparer(Donnees(0x801, {1, 2, 0}), VERSION_MAJEUR), 0) << Erreurs;
     EXPECT_NE(Lire(Dossier / "out").find("serial 0x075BCD15\n"), std::string::npos);

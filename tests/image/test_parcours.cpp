@@ -9,7 +9,8 @@ namespace {
 using Mots = std::vector<unsigned>;
 using Liste = std::vector<int>;
 // The walk's intervals: a block starts filling, a block was written, the last block.
-constexpr int REMPLIR = INTERVALLE_REMPLISSAGE_MS, ECRIT = INTERVALLE_APRES_BLOC_MS, DERNIER = INTERVALLE_DERNIER_BLOC_MS;
+constexpr int REMPLIR = INTERVALLE_REMPLISSAGE_MS, ECRIT = INTERVALLE_APRES_BLOC_MS,
+              DERNIER = INTERVALLE_DERNIER_BLOC_MS;
 unsigned Mot(int bas, int haut) { return static_cast<unsigned>(bas | haut << 8); }
 
 class Parcours : public ::testing::Test {
@@ -18,7 +19,8 @@ protected:
     void Charger(std::vector<std::string> enregistrements) {
         Textes = std::move(enregistrements);
         std::vector<const char*> table;
-        for (const std::string& t : Textes) table.push_back(t.c_str());
+        for (const std::string& t : Textes)
+            table.push_back(t.c_str());
         parcours.RemettreIndex();
         parcours.PreparerTransfert();
         fenetre.Etape = ETAPE_PROGRAMMATION;
@@ -143,14 +145,15 @@ TEST_F(Parcours, LastByteAtTopOfProgramMemory) {
 TEST_F(Parcours, ProgressShowsRecordsFetchedBeforeAndHoldsAtMaximum) {
     Charger({Donnees(0x800, {1}), Donnees(0x801, {2}), Donnees(0x802, {3}), FIN});
     Liste positions;
-    while (fenetre.Postes == 0) Tic(parcours, fenetre), positions.push_back(fenetre.Position);
+    while (fenetre.Postes == 0)
+        Tic(parcours, fenetre), positions.push_back(fenetre.Position);
     EXPECT_EQ(fenetre.Avancements, (std::vector<std::string>{"0.0", "25.0", "50.0", "75.0"}));
     EXPECT_EQ(positions, (Liste{2, 3, 4, 4}));
 }
 
 TEST_F(Parcours, EveryAttemptStartsAfresh) {
     Charger({Base(0x00F0), Donnees(0x0000, {1, 2}), FIN});
-    Tic(parcours, fenetre), Tic(parcours, fenetre);  // EEPROM record half sent
+    Tic(parcours, fenetre), Tic(parcours, fenetre);                // EEPROM record half sent
     Charger({Base(1), Donnees(0x900, {7}), Donnees(0x902, {8})});  // a base and a pending byte
     Tic(parcours, fenetre), Tic(parcours, fenetre), Tic(parcours, fenetre), Tic(parcours, fenetre);
     EXPECT_EQ(parcours.Echec(), ERR_IMAGE_INVALIDE);  // ran out of records without the end
@@ -171,7 +174,8 @@ TEST_F(Parcours, FailedBlockStopsTheWalk) {
              Donnees(0x830, Suite(0, 16)), Donnees(0x840, {1}), Donnees(0x842, {2}), FIN});
     ecritures.EchecBlocNumero = 2;
     ecritures.CodeEchec = 100002;
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(Tic(parcours, fenetre), 0);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Tic(parcours, fenetre), 0);
     EXPECT_EQ(Tic(parcours, fenetre), 100002);  // the gap flushes the second block
     EXPECT_EQ(parcours.LireEnregistrementSuivant(), 100002);
     EXPECT_EQ(parcours.EnvoyerOctets(), 100002);

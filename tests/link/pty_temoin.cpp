@@ -29,7 +29,9 @@ void PairePty::Envoyer(const std::string& octets) {
 std::string PairePty::Recevoir(int silenceMs) {
     std::string recu;
     for (;;) {
-        struct pollfd p {maitre_, POLLIN, 0};
+        struct pollfd p {
+            maitre_, POLLIN, 0
+        };
         if (::poll(&p, 1, silenceMs) <= 0 || !(p.revents & POLLIN)) return recu;
         char tampon[256];
         const ssize_t n = ::read(maitre_, tampon, sizeof(tampon));
@@ -70,7 +72,9 @@ std::string Repondeur::Prendre() {
 
 void Repondeur::Servir() {
     while (!fin_) {
-        struct pollfd p {pty_.Maitre(), POLLIN, 0};
+        struct pollfd p {
+            pty_.Maitre(), POLLIN, 0
+        };
         if (::poll(&p, 1, 20) <= 0) continue;
         unsigned char octet = 0;
         if (!(p.revents & POLLIN) || ::read(pty_.Maitre(), &octet, 1) != 1) {
@@ -106,23 +110,17 @@ PoigneeSerie LigneTemoin::Ouvrir(int numeroPort) {
     return reelle_->Ouvrir(numeroPort);
 }
 
-#define RELAIS(appel, ...)                \
-    if (Casser(#appel)) return false;     \
-    erreurForcee_ = 0;                    \
+#define RELAIS(appel, ...)                                                                                             \
+    if (Casser(#appel)) return false;                                                                                  \
+    erreurForcee_ = 0;                                                                                                 \
     return reelle_->appel(__VA_ARGS__)
 
 bool LigneTemoin::LireReglages(PoigneeSerie port, ReglagesSerie& r) { RELAIS(LireReglages, port, r); }
-bool LigneTemoin::AppliquerReglages(PoigneeSerie port, const ReglagesSerie& r) {
-    RELAIS(AppliquerReglages, port, r);
-}
+bool LigneTemoin::AppliquerReglages(PoigneeSerie port, const ReglagesSerie& r) { RELAIS(AppliquerReglages, port, r); }
 bool LigneTemoin::LireDelais(PoigneeSerie port, DelaisSerie& d) { RELAIS(LireDelais, port, d); }
-bool LigneTemoin::AppliquerDelais(PoigneeSerie port, const DelaisSerie& d) {
-    RELAIS(AppliquerDelais, port, d);
-}
+bool LigneTemoin::AppliquerDelais(PoigneeSerie port, const DelaisSerie& d) { RELAIS(AppliquerDelais, port, d); }
 bool LigneTemoin::Purger(PoigneeSerie port) { RELAIS(Purger, port); }
-bool LigneTemoin::Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) {
-    RELAIS(Lire, port, octet, lus);
-}
+bool LigneTemoin::Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) { RELAIS(Lire, port, octet, lus); }
 bool LigneTemoin::Ecrire(PoigneeSerie port, const void* donnees, std::size_t longueur) {
     RELAIS(Ecrire, port, donnees, longueur);
 }
@@ -134,9 +132,7 @@ bool LigneTemoin::Fermer(PoigneeSerie port) {
     return reelle_->Fermer(port) && !casse;
 }
 
-int LigneTemoin::DerniereErreur() const {
-    return erreurForcee_ != 0 ? erreurForcee_ : reelle_->DerniereErreur();
-}
+int LigneTemoin::DerniereErreur() const { return erreurForcee_ != 0 ? erreurForcee_ : reelle_->DerniereErreur(); }
 
 void LigneTemoin::Dormir(int ms) {
     journal_->appels.push_back("Dormir");

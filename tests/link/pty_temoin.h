@@ -93,15 +93,12 @@ private:
 };
 
 // A link whose every port number opens the given device.
-std::unique_ptr<ComP07> LienVers(const std::string& chemin,
-                                 std::shared_ptr<JournalLigne> journal = nullptr);
+std::unique_ptr<ComP07> LienVers(const std::string& chemin, std::shared_ptr<JournalLigne> journal = nullptr);
 
 // Milliseconds taken by f().
 template <class F>
 long long DureeMs(F&& f) {
     const auto debut = std::chrono::steady_clock::now();
     f();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 debut)
-        .count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - debut).count();
 }

@@ -25,8 +25,8 @@ TEST(CheminPort, NomEtNumeroSeCorrespondentUnAUn) {
         EXPECT_EQ(NumeroPortTty(chemin), n) << chemin;
         EXPECT_EQ(NumeroPortTty(chemin.substr(5)), n) << chemin;
     }
-    for (const char* nom : {"ttyS32", "ttyUSB32", "ttyS01", "ttyUSB00", "ttyS", "ttyS-1", "ttyS+1",
-                            "ttyAMA0", "tty0", "ttyUSB1x", "", "pts/3", "ttyACM99999999999"})
+    for (const char* nom : {"ttyS32", "ttyUSB32", "ttyS01", "ttyUSB00", "ttyS", "ttyS-1", "ttyS+1", "ttyAMA0", "tty0",
+                            "ttyUSB1x", "", "pts/3", "ttyACM99999999999"})
         EXPECT_EQ(NumeroPortTty(nom), 0) << nom;
 }
 

@@ -52,8 +52,7 @@ TEST(LigneSerie, OuvrirPortRegleUneLigne8E1BruteSansControleDeFlux) {
     // What the line asks of a real port: even parity, checked.
     termios voulu = t;
     ASSERT_EQ(ConstruireTermios(lien->ReglagesLigne(), voulu), 0);
-    EXPECT_EQ(voulu.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS),
-              static_cast<tcflag_t>(CS8 | PARENB));
+    EXPECT_EQ(voulu.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS), static_cast<tcflag_t>(CS8 | PARENB));
     EXPECT_TRUE(voulu.c_iflag & INPCK);
     EXPECT_EQ(lien->ReglagesLigne().fDtrControl, DTR_CONTROL_DISABLE);
     EXPECT_EQ(lien->ReglagesLigne().fRtsControl, RTS_CONTROL_ENABLE);
@@ -76,11 +75,11 @@ TEST(LigneSerie, LesFormesSansEquivalentTermiosSontRefusees) {
     EXPECT_EQ(t.c_cc[VSTART], 0x11);
     EXPECT_EQ(::cfgetispeed(&t), static_cast<speed_t>(B19200));
 
-    for (auto casser : {+[](ReglagesSerie& x) { x.Parity = 3; },  // mark parity
-                        +[](ReglagesSerie& x) { x.ByteSize = 9; },
-                        +[](ReglagesSerie& x) { x.StopBits = 1; },  // 1.5 stop bits
-                        +[](ReglagesSerie& x) { x.fDtrControl = 2; },  // handshake
-                        +[](ReglagesSerie& x) { x.BaudRate = 0; }}) {
+    for (auto casser :
+         {+[](ReglagesSerie& x) { x.Parity = 3; },                                               // mark parity
+          +[](ReglagesSerie& x) { x.ByteSize = 9; }, +[](ReglagesSerie& x) { x.StopBits = 1; },  // 1.5 stop bits
+          +[](ReglagesSerie& x) { x.fDtrControl = 2; },                                          // handshake
+          +[](ReglagesSerie& x) { x.BaudRate = 0; }}) {
         ReglagesSerie faux = r;
         casser(faux);
         termios u{};
@@ -172,7 +171,8 @@ TEST(LigneSerie, LectureEcritureEtVidage) {
     EXPECT_EQ(octet, 0xFFu);
     EXPECT_EQ(lien->EcrireOctet(0x80), 0);
     EXPECT_EQ(lien->EcrireTampon("03FD", 4), 0);
-    EXPECT_EQ(pty.Recevoir(), "\x80" "03FD");
+    EXPECT_EQ(pty.Recevoir(), "\x80"
+                              "03FD");
 
     // Pending bytes are dropped after the wait; the read then finds nothing and times out.
     pty.Envoyer("pending");

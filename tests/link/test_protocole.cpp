@@ -17,11 +17,14 @@ namespace {
 
 std::string Octets(std::initializer_list<int> octets) {
     std::string s;
-    for (int o : octets) s += static_cast<char>(o);
+    for (int o : octets)
+        s += static_cast<char>(o);
     return s;
 }
 
-const std::string AU_REVOIR = "\x9E" "0340" "\x04";
+const std::string AU_REVOIR = "\x9E"
+                              "0340"
+                              "\x04";
 
 // A scripted device on a pseudo-terminal, and a link whose every port number opens it.
 struct Banc {
@@ -105,7 +108,8 @@ TEST(Deconnexion, FermerRouvrirEtDetruireTerminentLaConnexion) {
     b.RepondreATout();
     b.Connecter();
     ASSERT_EQ(b.lien->ChangerVitesse(115200), 0);
-    EXPECT_EQ(b.rep.Prendre(), "\x9E" "0044");
+    EXPECT_EQ(b.rep.Prendre(), "\x9E"
+                               "0044");
     ASSERT_EQ(b.lien->OuvrirPort(), 0);
     EXPECT_EQ(b.rep.Prendre(), AU_REVOIR);
     EXPECT_EQ(b.Etat(), E(true, 0, 0));
@@ -161,7 +165,9 @@ TEST(Etats, SeulesLesOperationsPrevuesChangentLEtat) {
 
     ASSERT_EQ(b.lien->TerminerProgrammation(), 0);
     EXPECT_EQ(b.Etat(), E(true, 0, 0));
-    EXPECT_EQ(b.rep.Prendre(), "\x9E" "0340" "\x91");
+    EXPECT_EQ(b.rep.Prendre(), "\x9E"
+                               "0340"
+                               "\x91");
     EXPECT_EQ(b.lien->Deconnecter(), 0);
     EXPECT_EQ(b.Etat(), E(false, 0, 0));
     EXPECT_EQ(b.rep.Prendre(), "");  // the connection had ended: no farewell
@@ -174,13 +180,11 @@ TEST(Etats, SansConnexionRienNePart) {
     int i = 5;
     char modele[4] = "abc";
     const unsigned mot[1] = {0};
-    for (int r : {b.lien->ChangerVitesse(115200), b.lien->EntrerProgrammation(),
-                  b.lien->LireModele(modele), b.lien->VerifierModele(), b.lien->LireVariante(&u),
-                  b.lien->LireEeprom(15, &u), b.lien->EcrireEeprom(15, 1),
-                  b.lien->LireMotEeprom(15, &i), b.lien->LireNumeroSerie(&u),
-                  b.lien->LireVersion(&u, &u, &u), b.lien->EcrireVersion(5, 1, 2),
-                  b.lien->PreparerEcriture(), b.lien->EcrireBloc(0x800, 1, mot),
-                  b.lien->TerminerProgrammation(), b.lien->LireHex(&u, true)})
+    for (int r : {b.lien->ChangerVitesse(115200), b.lien->EntrerProgrammation(), b.lien->LireModele(modele),
+                  b.lien->VerifierModele(), b.lien->LireVariante(&u), b.lien->LireEeprom(15, &u),
+                  b.lien->EcrireEeprom(15, 1), b.lien->LireMotEeprom(15, &i), b.lien->LireNumeroSerie(&u),
+                  b.lien->LireVersion(&u, &u, &u), b.lien->EcrireVersion(5, 1, 2), b.lien->PreparerEcriture(),
+                  b.lien->EcrireBloc(0x800, 1, mot), b.lien->TerminerProgrammation(), b.lien->LireHex(&u, true)})
         EXPECT_EQ(r, ERR_NON_CONNECTE);
     EXPECT_EQ(u, 5u);
     EXPECT_EQ(i, 5);
@@ -201,9 +205,9 @@ TEST(Blocs, ReglesDansLeurOrdreEtTrameBrouillee) {
         unsigned adresse, nbMots;
         int attendu;
     } refuses[] = {
-        {0x7FE, 1, ERR_ADRESSE},       {0x1FFFF, 1, ERR_ADRESSE},      {0x7FF, 33, ERR_ADRESSE},
-        {0x801, 1, ERR_ETAT_OU_BLOC},  {0x800, 33, ERR_ETAT_OU_BLOC},  {0x830, 9, ERR_ETAT_OU_BLOC},
-        {0x83E, 2, ERR_ETAT_OU_BLOC},  {0x801, 40, ERR_ETAT_OU_BLOC},
+        {0x7FE, 1, ERR_ADRESSE},      {0x1FFFF, 1, ERR_ADRESSE},     {0x7FF, 33, ERR_ADRESSE},
+        {0x801, 1, ERR_ETAT_OU_BLOC}, {0x800, 33, ERR_ETAT_OU_BLOC}, {0x830, 9, ERR_ETAT_OU_BLOC},
+        {0x83E, 2, ERR_ETAT_OU_BLOC}, {0x801, 40, ERR_ETAT_OU_BLOC},
     };
     for (const auto& c : refuses)
         EXPECT_EQ(b.lien->EcrireBloc(c.adresse, c.nbMots, zeros.data()), c.attendu)
@@ -214,10 +218,17 @@ TEST(Blocs, ReglesDansLeurOrdreEtTrameBrouillee) {
     EXPECT_EQ(b.lien->EcrireBloc(0x830, 8, zeros.data()), 0);  // ends exactly on the row
     EXPECT_EQ(b.rep.Prendre().size(), 1u + 2 + 8 + 4 * 8);
     EXPECT_EQ(b.lien->EcrireBloc(0x800, 0, nullptr), 0);
-    EXPECT_EQ(b.rep.Prendre(), "\x9F" "00" "4EDB4ED3");
+    EXPECT_EQ(b.rep.Prendre(), "\x9F"
+                               "00"
+                               "4EDB4ED3");
     const unsigned donnees[3] = {0x1234, 0xABCD, 0x00FF0055};  // only the low 16 bits go out
     EXPECT_EQ(b.lien->EcrireBloc(0x12344, 3, donnees), 0);
-    EXPECT_EQ(b.rep.Prendre(), "\x9F" "06" "0AF04FD3" "7AC1" "8378" "1BD3");
+    EXPECT_EQ(b.rep.Prendre(), "\x9F"
+                               "06"
+                               "0AF04FD3"
+                               "7AC1"
+                               "8378"
+                               "1BD3");
 
     b.rep.Repondre(0x9F, Octets({0x85}));
     EXPECT_EQ(b.lien->EcrireBloc(0x800, 1, donnees), ERR_REPONSE);
@@ -244,7 +255,9 @@ TEST(Requetes, OctetsSurLaLigneEtValeursLues) {
     b.rep.Repondre(0x89, "2A");
     EXPECT_EQ(b.lien->LireEeprom(1021, &v), 0);
     EXPECT_EQ(v, 42u);
-    EXPECT_EQ(b.rep.Prendre(), "\x89" "03FD" "\x84\x84");
+    EXPECT_EQ(b.rep.Prendre(), "\x89"
+                               "03FD"
+                               "\x84\x84");
 
     char modele[4] = {};
     b.rep.Repondre(0x86, "503037");
@@ -275,16 +288,20 @@ TEST(Requetes, OctetsSurLaLigneEtValeursLues) {
     int r = -1;
     EXPECT_GE(DureeMs([&] { r = b.lien->EcrireEeprom(0x3FD, 0x103); }), 280);
     EXPECT_EQ(r, 0);
-    EXPECT_EQ(b.rep.Prendre(), "\x8B" "03FD" "03");
+    EXPECT_EQ(b.rep.Prendre(), "\x8B"
+                               "03FD"
+                               "03");
     b.rep.Repondre(0x8B, Octets({0x00}));
     EXPECT_EQ(b.lien->EcrireEeprom(15, 1), ERR_REPONSE);
     b.rep.Prendre();
 
     EXPECT_EQ(b.lien->ChangerVitesse(2400), 0);  // no code for 2400: both ends stay at 9600
-    EXPECT_EQ(b.rep.Prendre(), "\x9E" "0340");
+    EXPECT_EQ(b.rep.Prendre(), "\x9E"
+                               "0340");
     EXPECT_EQ(b.lien->ReglagesLigne().BaudRate, 9600u);
     EXPECT_EQ(b.lien->ChangerVitesse(115200), 0);
-    EXPECT_EQ(b.rep.Prendre(), "\x9E" "0044");
+    EXPECT_EQ(b.rep.Prendre(), "\x9E"
+                               "0044");
     EXPECT_EQ(b.lien->ReglagesLigne().BaudRate, 115200u);
     b.rep.Repondre(0x9E, Octets({0x85}));
     EXPECT_EQ(b.lien->ChangerVitesse(9600), ERR_REPONSE);
@@ -308,9 +325,8 @@ TEST(Pannes, UnEchecDeLaLigneEstRapporteTelQuel) {
     journal->panne = "AppliquerReglages";
     journal->erreurPanne = EIO;
     ASSERT_EQ(b.lien->OuvrirPort(), 0);
-    EXPECT_EQ(journal->appels,
-              (std::vector<std::string>{"Ouvrir", "LireReglages", "AppliquerReglages",
-                                        "AppliquerReglages", "LireDelais", "AppliquerDelais"}));
+    EXPECT_EQ(journal->appels, (std::vector<std::string>{"Ouvrir", "LireReglages", "AppliquerReglages",
+                                                         "AppliquerReglages", "LireDelais", "AppliquerDelais"}));
     journal->panne = "LireDelais";
     journal->erreurPanne = EACCES;
     EXPECT_EQ(b.lien->OuvrirPort(), EACCES);
@@ -330,5 +346,6 @@ TEST(Pannes, UnEchecDeLaLigneEstRapporteTelQuel) {
     journal->panne = "AppliquerReglages";
     journal->reussitesAvantPanne = 0;
     EXPECT_EQ(b.lien->ChangerVitesse(115200), EIO);
-    EXPECT_EQ(b.rep.Prendre(), "\x9E" "0044");
+    EXPECT_EQ(b.rep.Prendre(), "\x9E"
+                               "0044");
 }

@@ -57,7 +57,8 @@ public:
     void Bloc(int compte, std::initializer_list<int> octets) {
         Pc(0x9F);
         PcHex(compte);
-        for (int o : octets) PcHex(o);
+        for (int o : octets)
+            PcHex(o);
         Ap(0x84);
     }
     // A rate change: its code, and the device's two acknowledges at the old rate.
@@ -72,7 +73,8 @@ public:
 
     static std::string DeLaTrace(const std::vector<OctetTrace>& trace) {
         Echanges e;
-        for (const OctetTrace& o : trace) e.Noter(o.versAppareil ? '>' : '<', o.octet);
+        for (const OctetTrace& o : trace)
+            e.Noter(o.versAppareil ? '>' : '<', o.octet);
         return e.texte_;
     }
 
@@ -85,9 +87,7 @@ private:
     std::string texte_;
 };
 
-std::unique_ptr<ComP07> LienVersSimulateur(const Simulateur& sim) {
-    return LienVers(sim.CheminEsclave());
-}
+std::unique_ptr<ComP07> LienVersSimulateur(const Simulateur& sim) { return LienVers(sim.CheminEsclave()); }
 
 }  // namespace
 
@@ -110,7 +110,7 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     ASSERT_EQ(lien->PreparerEcriture(), 0);
     EXPECT_EQ(lien->EcrireBloc(0x1000, 4, bloc1), 0);
     EXPECT_EQ(lien->EcrireBloc(0x107C, 2, bloc2), 0);  // ends on the row's last byte
-    EXPECT_EQ(lien->EcrireVersion(5, 1, 2), 0);  // any version: the link writes what it is given
+    EXPECT_EQ(lien->EcrireVersion(5, 1, 2), 0);        // any version: the link writes what it is given
     EXPECT_EQ(lien->LireEeprom(15, &langue), 0);
     EXPECT_EQ(lien->EcrireEeprom(15, 1), 0);
     EXPECT_EQ(lien->TerminerProgrammation(), 0);
@@ -126,10 +126,12 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     e.Pc(0x80);
     e.Ap(0x81);
     e.Pc(0x86);
-    for (int c : {'P', '0', '7'}) e.ApHex(c);
+    for (int c : {'P', '0', '7'})
+        e.ApHex(c);
     e.Pc(0x87);
     e.ApHex(1);
-    for (int a : {0x3F8, 0x3F9, 0x3FA, 0x3FB}) e.LireEeprom(a, (123456789 >> (8 * (a - 0x3F8))) & 0xFF);
+    for (int a : {0x3F8, 0x3F9, 0x3FA, 0x3FB})
+        e.LireEeprom(a, (123456789 >> (8 * (a - 0x3F8))) & 0xFF);
     e.LireEeprom(0x3FD, 3);
     e.LireEeprom(0x3FE, 7);
     e.LireEeprom(0x3FC, 0);
@@ -137,8 +139,8 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     e.Acquittee(0x83);
     e.Acquittee(0x90);
     // Blocks: count, address and data XORed with 4E on even bytes, D3 on odd ones.
-    e.Bloc(0x08, {0x00 ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3, 0x34 ^ 0x4E, 0x12 ^ 0xD3, 0x78 ^ 0x4E, 0x56 ^ 0xD3,
-                  0xBC ^ 0x4E, 0x9A ^ 0xD3, 0xF0 ^ 0x4E, 0xDE ^ 0xD3});
+    e.Bloc(0x08, {0x00 ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3, 0x34 ^ 0x4E, 0x12 ^ 0xD3, 0x78 ^ 0x4E, 0x56 ^ 0xD3, 0xBC ^ 0x4E,
+                  0x9A ^ 0xD3, 0xF0 ^ 0x4E, 0xDE ^ 0xD3});
     e.Bloc(0x04, {0x7C ^ 0x4E, 0x10 ^ 0xD3, 0x4E, 0xD3, 0xEF ^ 0x4E, 0xBE ^ 0xD3, 0x02 ^ 0x4E, 0x01 ^ 0xD3});
     e.EcrireEeprom(0x3FC, 2);
     e.EcrireEeprom(0x3FE, 1);
@@ -161,7 +163,8 @@ TEST(MiseAJourComplete, LesOctetsSurLaLigneDansLOrdre) {
     EXPECT_EQ(eeprom[15], 1);
     EXPECT_FALSE(sim->Connecte());
     EXPECT_EQ(sim->VitesseCourante(), 9600);
-    for (const std::string& a : sim->Anomalies()) ADD_FAILURE() << a;
+    for (const std::string& a : sim->Anomalies())
+        ADD_FAILURE() << a;
 }
 
 TEST(AppareilFautif, ModeleEtrangerPuisSilence) {
@@ -233,11 +236,8 @@ TEST_P(FinDeProgrammation, SeulSonAcquitLaConfirme) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Retour9600, FinDeProgrammation,
-                         ::testing::Values(CasFin{"reponse_tardive", 1500, -1},
-                                           CasFin{"parasite_20ms", 0, 20}),
-                         [](const ::testing::TestParamInfo<CasFin>& info) {
-                             return std::string(info.param.nom);
-                         });
+                         ::testing::Values(CasFin{"reponse_tardive", 1500, -1}, CasFin{"parasite_20ms", 0, 20}),
+                         [](const ::testing::TestParamInfo<CasFin>& info) { return std::string(info.param.nom); });
 
 // Every rate of the rate table, those termios has no constant for included, one after the
 // other on one connection: both ends move, and the next exchange goes through at the new rate.
@@ -255,5 +255,6 @@ TEST(ChangementDeVitesse, LesDeuxBoutsSuivent) {
         EXPECT_EQ(lien->LireVariante(&variante), 0);
         EXPECT_EQ(sim.VitesseCourante(), bauds);
     }
-    for (const std::string& a : sim.Anomalies()) ADD_FAILURE() << a;
+    for (const std::string& a : sim.Anomalies())
+        ADD_FAILURE() << a;
 }

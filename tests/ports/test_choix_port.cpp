@@ -16,8 +16,7 @@ class ChoixPort : public ::testing::Test {
 protected:
     void SetUp() override { std::setlocale(LC_COLLATE, "C"); }
 
-    Choix Balayer(std::vector<ValeurPort> liste)
-    {
+    Choix Balayer(std::vector<ValeurPort> liste) {
         etat->Ports(std::move(liste));
         return {ports.PortAChange(), ports.PortChoisi(), ports.EstPortAppareil()};
     }
@@ -26,8 +25,7 @@ protected:
     TConfPort ports{std::make_unique<PortsFactices>(etat)};
 };
 
-TEST_F(ChoixPort, BridgePortWinsFirstInListOrder)
-{
+TEST_F(ChoixPort, BridgePortWinsFirstInListOrder) {
     etat->Ports({Pont(1, "COM4"), Serie(0, "COM1"), Pont(0, "COM3")});
     EXPECT_EQ(ports.PortChoisi(), 3);
     EXPECT_TRUE(ports.EstPortAppareil());
@@ -40,15 +38,13 @@ TEST_F(ChoixPort, BridgePortWinsFirstInListOrder)
     EXPECT_EQ(ports.Index(), 0);
 }
 
-TEST_F(ChoixPort, WithoutBridgePreviousChoiceIsKept)
-{
+TEST_F(ChoixPort, WithoutBridgePreviousChoiceIsKept) {
     EXPECT_EQ(Balayer({Serie(4, "COM5")}), Choix(true, 5, false));
     // COM1 sorts first, yet the port in use stays chosen.
     EXPECT_EQ(Balayer({Serie(0, "COM1"), Serie(4, "COM5")}), Choix(false, 5, false));
 }
 
-TEST_F(ChoixPort, PreviousNumberMatchesTheLastOfSeveralEntries)
-{
+TEST_F(ChoixPort, PreviousNumberMatchesTheLastOfSeveralEntries) {
     etat->Ports({Serie(4, "COM5")});
     ports.RecherchePorts();
     etat->Ports({Serie(4, "COM5"), Serie(9, "COM05"), Serie(0, "COM1")});
@@ -58,16 +54,14 @@ TEST_F(ChoixPort, PreviousNumberMatchesTheLastOfSeveralEntries)
     EXPECT_EQ(ports.PortChoisi(), 5);
 }
 
-TEST_F(ChoixPort, WithoutHistoryFirstPortInCollationOrder)
-{
+TEST_F(ChoixPort, WithoutHistoryFirstPortInCollationOrder) {
     etat->Ports({Serie(1, "COM2"), Serie(9, "COM10")});
     EXPECT_EQ(ports.PortChoisi(), 10);
     EXPECT_FALSE(ports.EstPortAppareil());
     EXPECT_EQ(ports.Ports(), (Liste{"COM10", "COM2"}));
 }
 
-TEST_F(ChoixPort, EntryWithoutNumberIsNoEarlierChoice)
-{
+TEST_F(ChoixPort, EntryWithoutNumberIsNoEarlierChoice) {
     etat->Ports({Serie(0, "COM1"), Serie(1, "COMX")});
     EXPECT_EQ(ports.PortChoisi(), 1);
     EXPECT_EQ(ports.Index(), 0);
@@ -78,16 +72,14 @@ TEST_F(ChoixPort, EntryWithoutNumberIsNoEarlierChoice)
     EXPECT_EQ(Balayer({Serie(1, "COMX"), Serie(2, "COM3")}), Choix(true, 3, false));
 }
 
-TEST_F(ChoixPort, BridgeUnpluggedFallsBackToAnotherPort)
-{
+TEST_F(ChoixPort, BridgeUnpluggedFallsBackToAnotherPort) {
     EXPECT_EQ(Balayer({Serie(0, "COM1"), Pont(0, "COM3")}), Choix(true, 3, true));
     EXPECT_EQ(Balayer({Serie(0, "COM1")}), Choix(true, 1, false));
     // Plugged back in: the bridge is taken again.
     EXPECT_EQ(Balayer({Serie(0, "COM1"), Pont(0, "COM3")}), Choix(true, 3, true));
 }
 
-TEST_F(ChoixPort, BridgeUnpluggedLeavingNoPort)
-{
+TEST_F(ChoixPort, BridgeUnpluggedLeavingNoPort) {
     etat->Ports({Pont(0, "COM3")});
     EXPECT_TRUE(ports.PortAChange());
 
@@ -102,8 +94,7 @@ TEST_F(ChoixPort, BridgeUnpluggedLeavingNoPort)
     EXPECT_EQ(ports.PortChoisi(), 0);
 }
 
-TEST_F(ChoixPort, UnchangedRescanIsNoChange)
-{
+TEST_F(ChoixPort, UnchangedRescanIsNoChange) {
     etat->Ports({Serie(0, "COM1"), Pont(0, "COM3")});
     EXPECT_TRUE(ports.PortAChange());
     EXPECT_FALSE(ports.PortAChange());
@@ -111,8 +102,7 @@ TEST_F(ChoixPort, UnchangedRescanIsNoChange)
     EXPECT_EQ(ports.PortChoisi(), 3);
 }
 
-TEST_F(ChoixPort, UnreadableListIsNeverAChange)
-{
+TEST_F(ChoixPort, UnreadableListIsNeverAChange) {
     etat->Ports({Pont(0, "COM3")});
     EXPECT_TRUE(ports.PortAChange());
 
@@ -128,8 +118,7 @@ TEST_F(ChoixPort, UnreadableListIsNeverAChange)
     EXPECT_EQ(Balayer({Pont(0, "COM3")}), Choix(true, 3, true));
 }
 
-TEST_F(ChoixPort, MarkNeedsTheExactBridgeName)
-{
+TEST_F(ChoixPort, MarkNeedsTheExactBridgeName) {
     etat->Ports({{"\\Device\\silabser0", TYPE_TEXTE, "COM3"}, {"\\Device\\SILABSER1", TYPE_TEXTE, "COM4"}});
     EXPECT_EQ(ports.Ports(), Liste{}) << "no scan before the first call";
     EXPECT_EQ(ports.PortChoisi(), 3);
@@ -137,8 +126,7 @@ TEST_F(ChoixPort, MarkNeedsTheExactBridgeName)
     EXPECT_EQ(ports.Ports(), (Liste{"COM3", "COM4"}));
 }
 
-TEST_F(ChoixPort, ListKeepsStringValuesOnceEach)
-{
+TEST_F(ChoixPort, ListKeepsStringValuesOnceEach) {
     etat->Ports({
         Serie(4, "COM5"),
         {"\\Device\\VCP0", TYPE_TEXTE, "COM5"},
@@ -154,16 +142,14 @@ TEST_F(ChoixPort, ListKeepsStringValuesOnceEach)
     EXPECT_TRUE(ports.EstPortAppareil());
 }
 
-TEST_F(ChoixPort, MarkedEntryWithoutNumberIsNotUsable)
-{
+TEST_F(ChoixPort, MarkedEntryWithoutNumberIsNotUsable) {
     etat->Ports({Pont(0, "COMX"), Serie(0, "COM1")});
     EXPECT_EQ(ports.PortChoisi(), 0);
     EXPECT_FALSE(ports.EstPortAppareil());
     EXPECT_EQ(ports.Ports()[static_cast<size_t>(ports.Index())], "COMX : KORVANE");
 }
 
-TEST_F(ChoixPort, ScansOnlyWhenNeeded)
-{
+TEST_F(ChoixPort, ScansOnlyWhenNeeded) {
     EXPECT_EQ(etat->lectures, 0);
 
     // Nothing chosen: every query scans again.
@@ -186,14 +172,16 @@ TEST_F(ChoixPort, ScansOnlyWhenNeeded)
 }
 
 // What each look at the bridge sees, and what the finder then tells.
-TEST_F(ChoixPort, BridgeCauseToldOnceSeenTwice)
-{
+TEST_F(ChoixPort, BridgeCauseToldOnceSeenTwice) {
     using E = EtatPont;
     const std::pair<E, E> looks[] = {
-        {E::SansPilote, E::SansExplication}, {E::SansPilote, E::SansPilote},  // just plugged in
-        {E::Retenu, E::SansPilote}, {E::Retenu, E::Retenu},                    // the cause before stands
-        {E::SansExplication, E::SansExplication},                              // the port came: at once
-        {E::PiloteAbsent, E::SansExplication}, {E::PiloteAbsent, E::PiloteAbsent},
+        {E::SansPilote, E::SansExplication},
+        {E::SansPilote, E::SansPilote},  // just plugged in
+        {E::Retenu, E::SansPilote},
+        {E::Retenu, E::Retenu},                    // the cause before stands
+        {E::SansExplication, E::SansExplication},  // the port came: at once
+        {E::PiloteAbsent, E::SansExplication},
+        {E::PiloteAbsent, E::PiloteAbsent},
     };
     for (const auto& look : looks) {
         SCOPED_TRACE(&look - looks);

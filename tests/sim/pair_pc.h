@@ -6,8 +6,8 @@
 
 class PairPc {
 public:
-    static constexpr int AUCUN = -1;   // nothing came in time
-    static constexpr int FERME = -2;   // the line is gone
+    static constexpr int AUCUN = -1;  // nothing came in time
+    static constexpr int FERME = -2;  // the line is gone
 
     PairPc() = default;
     ~PairPc();

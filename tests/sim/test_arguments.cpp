@@ -8,13 +8,40 @@ namespace {
 TEST(Arguments, EveryOptionReachesTheSimulator) {
     OptionsSimulateur o;
     std::string erreur;
-    ASSERT_TRUE(LireArguments({"--modele", "P08", "--variante", "2", "--serie", "4000000000",
-                               "--version", "3.10.255", "--langue", "0", "--refuser",
-                               "--silencieux-depuis", "7", "--faute", "0x83=0x00",
-                               "--raccrocher-apres", "010", "--rapide", "--ecriture-rangee-ms",
-                               "5", "--trace", "t.txt", "--hex-programme", "p.hex", "--hex-eeprom",
-                               "e.hex", "--couper", "0x8B@1021", "--couper-avant", "--pont-usb",
-                               "--releve", "r.txt", "--absence-ms", "250"},
+    ASSERT_TRUE(LireArguments({"--modele",
+                               "P08",
+                               "--variante",
+                               "2",
+                               "--serie",
+                               "4000000000",
+                               "--version",
+                               "3.10.255",
+                               "--langue",
+                               "0",
+                               "--refuser",
+                               "--silencieux-depuis",
+                               "7",
+                               "--faute",
+                               "0x83=0x00",
+                               "--raccrocher-apres",
+                               "010",
+                               "--rapide",
+                               "--ecriture-rangee-ms",
+                               "5",
+                               "--trace",
+                               "t.txt",
+                               "--hex-programme",
+                               "p.hex",
+                               "--hex-eeprom",
+                               "e.hex",
+                               "--couper",
+                               "0x8B@1021",
+                               "--couper-avant",
+                               "--pont-usb",
+                               "--releve",
+                               "r.txt",
+                               "--absence-ms",
+                               "250"},
                               o, erreur))
         << erreur;
     EXPECT_EQ(o.identite.modele, "P08");
@@ -43,15 +70,28 @@ TEST(Arguments, EveryOptionReachesTheSimulator) {
 }
 
 TEST(Arguments, BadCommandLinesAreRefused) {
-    const std::vector<std::vector<std::string>> mauvaises{
-        {"--modele", "P7"},       {"--variante", "256"},   {"--version", "3.7"},
-        {"--version", "3.7.0.1"}, {"--version", "3..0"},   {"--faute", "0x83"},
-        {"--faute", "0=0x84"},    {"--serie", "-1"},       {"--serie", "4294967296"},
-        {"--langue"},             {"--inconnue"},          {"--rapide", "oui"},
-        {"--variante", "0x"},     {"--silencieux-depuis", "2x"},
-        {"--variante", "\t-18446744073709551615"},                {"--variante", "\t1"},
-        {"--serie", "0x0x10"},    {"--serie", "0x\t10"},  {"--couper", "0x9F#0"},
-        {"--couper", "0x8B@"},    {"--absence-ms", "-5"},  {"--debrancher-apres-blocs"}};
+    const std::vector<std::vector<std::string>> mauvaises{{"--modele", "P7"},
+                                                          {"--variante", "256"},
+                                                          {"--version", "3.7"},
+                                                          {"--version", "3.7.0.1"},
+                                                          {"--version", "3..0"},
+                                                          {"--faute", "0x83"},
+                                                          {"--faute", "0=0x84"},
+                                                          {"--serie", "-1"},
+                                                          {"--serie", "4294967296"},
+                                                          {"--langue"},
+                                                          {"--inconnue"},
+                                                          {"--rapide", "oui"},
+                                                          {"--variante", "0x"},
+                                                          {"--silencieux-depuis", "2x"},
+                                                          {"--variante", "\t-18446744073709551615"},
+                                                          {"--variante", "\t1"},
+                                                          {"--serie", "0x0x10"},
+                                                          {"--serie", "0x\t10"},
+                                                          {"--couper", "0x9F#0"},
+                                                          {"--couper", "0x8B@"},
+                                                          {"--absence-ms", "-5"},
+                                                          {"--debrancher-apres-blocs"}};
     for (const auto& arguments : mauvaises) {
         OptionsSimulateur o;
         std::string erreur;

@@ -18,9 +18,9 @@ TEST_F(Blocs, AGoodFrameIsStoredUnscrambled) {
     Demarrer();
     PreparerBlocs();
     const std::vector<unsigned> mots{0x1234, 0xABCD, 0x0000, 0xFFFF, 0x4ED3, 0x00FF, 0x8001, 0x7F7F};
-    EXPECT_EQ(Echanger(TrameBloc(0x830, mots)), ACQUIT);  // ends exactly on the row's end
+    EXPECT_EQ(Echanger(TrameBloc(0x830, mots)), ACQUIT);        // ends exactly on the row's end
     EXPECT_EQ(Echanger(TrameBloc(0x1FFFE, {0x0102})), ACQUIT);  // last word of memory
-    EXPECT_EQ(Echanger(TrameBloc(0x900, {})), ACQUIT);  // empty block
+    EXPECT_EQ(Echanger(TrameBloc(0x900, {})), ACQUIT);          // empty block
 
     const std::vector<std::uint8_t> memoire = simulateur_->MemoireProgramme();
     ASSERT_EQ(memoire.size(), TAILLE_MEMOIRE_PROGRAMME);
@@ -50,7 +50,10 @@ TEST_F(Blocs, BadFramesAreRefusedAndNothingIsStored) {
         {"below range", TrameBloc(0x7FE, {0x5555})},
         {"above range", TrameBloc(0x20000, {})},
         {"address beyond 17 bits", TrameBloc(0x1000800, {0x6666})},
-        {"lower-case hex", "\x9F" "02" "4ed34ed3" "0000"},
+        {"lower-case hex", "\x9F"
+                           "02"
+                           "4ed34ed3"
+                           "0000"},
     };
     for (const auto& m : mauvaises) {
         const int reponse = Echanger(m.trame);

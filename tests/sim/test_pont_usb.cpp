@@ -48,7 +48,8 @@ public:
         Octets m(usbip::TAILLE_ENTETE, 0);
         const std::uint32_t mots[] = {commande, ++seqnum_, 0x00010002, direction, ep, mot5, mot6};
         for (std::size_t i = 0; i < 7; ++i)
-            for (int b = 0; b < 4; ++b) m[4 * i + b] = static_cast<unsigned char>(mots[i] >> (24 - 8 * b));
+            for (int b = 0; b < 4; ++b)
+                m[4 * i + b] = static_cast<unsigned char>(mots[i] >> (24 - 8 * b));
         std::copy(setup.begin(), setup.end(), m.begin() + 40);
         m.insert(m.end(), donnees.begin(), donnees.end());
         EXPECT_EQ(write(fd_, m.data(), m.size()), static_cast<ssize_t>(m.size()));
@@ -77,8 +78,9 @@ public:
     // A request on endpoint 0 and its completion.
     Retour Controle(unsigned char type, unsigned char requete, unsigned valeur, unsigned longueur,
                     const Octets& donnees = {}) {
-        const Octets setup{type, requete, static_cast<unsigned char>(valeur), static_cast<unsigned char>(valeur >> 8),
-                           0, 0, static_cast<unsigned char>(longueur), static_cast<unsigned char>(longueur >> 8)};
+        const Octets setup{
+            type, requete, static_cast<unsigned char>(valeur),   static_cast<unsigned char>(valeur >> 8),
+            0,    0,       static_cast<unsigned char>(longueur), static_cast<unsigned char>(longueur >> 8)};
         const std::uint32_t direction = (type & 0x80) ? usbip::DIR_IN : usbip::DIR_OUT;
         const std::uint32_t seq = Envoyer(usbip::CMD_SUBMIT, 0, direction, 0, longueur, setup, donnees);
         Retour r = Recevoir();
@@ -162,8 +164,7 @@ TEST_F(PontUsbTest, EnumeratesTakesTheLineSettingsAndCarriesTheDevicesBytes) {
     const Octets config = hote_->Controle(DE_APPAREIL, usb::GET_DESCRIPTOR, 0x0200, 255).donnees;
     ASSERT_EQ(config.size(), 32u);
     EXPECT_EQ(config[4], 1);  // one interface, with two bulk endpoints of 64 bytes
-    EXPECT_EQ(Octets(config.begin() + 18, config.end()),
-              (Octets{7, 5, 0x81, 2, 64, 0, 0, 7, 5, 0x01, 2, 64, 0, 0}));
+    EXPECT_EQ(Octets(config.begin() + 18, config.end()), (Octets{7, 5, 0x81, 2, 64, 0, 0, 7, 5, 0x01, 2, 64, 0, 0}));
     EXPECT_EQ(hote_->Controle(0x00, usb::SET_CONFIGURATION, 1, 0).statut, 0);
     EXPECT_EQ(hote_->Controle(0xC0, usb::VENDOR_SPECIFIC, usb::GET_PARTNUM, 2).donnees, Octets{0x02});
 
@@ -193,7 +194,8 @@ TEST_F(PontUsbTest, EnumeratesTakesTheLineSettingsAndCarriesTheDevicesBytes) {
     std::stringstream texte;
     texte << std::ifstream(fichier).rdbuf();
     EXPECT_NE(texte.str().find("\n9600 8E1 flow=none dtr=off rts=on: 1 bytes to the device, 1 from it\n"),
-              std::string::npos) << texte.str();
+              std::string::npos)
+        << texte.str();
     EXPECT_NE(texte.str().find("\ntotal: " + pont_.ResumeReleve() + "\n"), std::string::npos);
     EXPECT_NE(pont_.ResumeReleve().find(", 1 bytes to the device, 1 from it"), std::string::npos);
 }
@@ -207,7 +209,8 @@ TEST_F(PontUsbTest, AnotherFramingIsGarbage) {
         hote_->Soumettre(usbip::DIR_OUT, 1, {protocole::CMD_CONNEXION});
         EXPECT_EQ(hote_->Recevoir().statut, 0);
         EXPECT_NE(Evenement(++n).find(std::string("in ") + texte + ", the device at 9600 bit/s in 8E1"),
-                  std::string::npos) << texte;
+                  std::string::npos)
+            << texte;
         const std::uint32_t annulation = hote_->Annuler(entree);
         const Retour r = hote_->Recevoir();
         EXPECT_EQ(r.commande, usbip::RET_UNLINK) << texte;

@@ -36,15 +36,15 @@ TEST_F(Protocole, IdentityComesAsHexPairsFromOptionsAndEeprom) {
 
     pc_.Envoyer(CMD_LIRE_MODELE);
     std::string modele;
-    for (int i = 0; i < 3; ++i) modele += static_cast<char>(pc_.LireHex());
+    for (int i = 0; i < 3; ++i)
+        modele += static_cast<char>(pc_.LireHex());
     EXPECT_EQ(modele, "Q12");
 
     pc_.Envoyer(CMD_LIRE_VARIANTE);
     EXPECT_EQ(pc_.LireHex(), 0xA7);
 
-    const unsigned attendus[][2] = {{1016, 0x15}, {1017, 0xCD}, {1018, 0x5B}, {1019, 0x07},
-                                    {1021, 3},    {1022, 7},    {1020, 9},    {15, 1},
-                                    {16, 0xFF}};
+    const unsigned attendus[][2] = {{1016, 0x15}, {1017, 0xCD}, {1018, 0x5B}, {1019, 0x07}, {1021, 3},
+                                    {1022, 7},    {1020, 9},    {15, 1},      {16, 0xFF}};
     for (const auto& a : attendus) {
         pc_.Envoyer(Commande(CMD_LIRE_EEPROM, {a[0] >> 8, a[0] & 0xFF}));
         EXPECT_EQ(pc_.LireHex(), static_cast<int>(a[1])) << "EEPROM " << a[0];
@@ -79,7 +79,9 @@ TEST_F(Protocole, EepromWritesAreStoredAndCheckedForRange) {
     EXPECT_EQ(Echanger(Commande(CMD_ECRIRE_EEPROM, {0x00, 0x0F, 0x01})), ACQUIT);
     LaisserTravailler(DUREE_ECRITURE_CELLULE_MS);
     EXPECT_NE(Echanger(Commande(CMD_ECRIRE_EEPROM, {0x04, 0x00, 0x55})), ACQUIT);  // 1024
-    EXPECT_NE(Echanger("\x8B" "03fd03"), ACQUIT);  // lower case is not hex to the device
+    EXPECT_NE(Echanger("\x8B"
+                       "03fd03"),
+              ACQUIT);  // lower case is not hex to the device
     const std::vector<std::uint8_t> eeprom = simulateur_->Eeprom();
     EXPECT_EQ(eeprom[1021], 3);
     EXPECT_EQ(eeprom[15], 1);
@@ -147,15 +149,15 @@ TEST_F(Protocole, APcOutOfStepIsCaught) {
         std::function<void()> echange;  // ends with the wrong step
         int reponse;                    // what the PC reads then
     } fautifs[] = {
-        {"reply 0x84 lost: the PC is at 115200 bit/s",
-         [&] { Echanger(rapide), pc_.Regler(115200); }, PairPc::AUCUN},
+        {"reply 0x84 lost: the PC is at 115200 bit/s", [&] { Echanger(rapide), pc_.Regler(115200); }, PairPc::AUCUN},
         {"farewell at 115200 bit/s",
          [&] { Echanger(rapide), pc_.Lire(), pc_.Regler(115200), pc_.Envoyer(CMD_AU_REVOIR); }, ACQUIT},
         {"byte 0x87 lost: the PC sent it while the device was erasing",
-         [&] { Echanger(CMD_PROGRAMMATION), Echanger(CMD_PREPARER), pc_.Envoyer(CMD_LIRE_VARIANTE); },
-         PairPc::AUCUN},
+         [&] { Echanger(CMD_PROGRAMMATION), Echanger(CMD_PREPARER), pc_.Envoyer(CMD_LIRE_VARIANTE); }, PairPc::AUCUN},
         {"byte 0x87 lost: the PC sent it while the device was writing an EEPROM cell",
-         [&] { Echanger(Commande(CMD_ECRIRE_EEPROM, {3, 0xFD, 3})), pc_.Envoyer(CMD_LIRE_VARIANTE); },
+         [&] {
+             Echanger(Commande(CMD_ECRIRE_EEPROM, {3, 0xFD, 3})), pc_.Envoyer(CMD_LIRE_VARIANTE);
+         },
          PairPc::AUCUN},
     };
     for (const auto& f : fautifs) {

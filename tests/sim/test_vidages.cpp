@@ -19,7 +19,8 @@ std::vector<std::uint8_t> RelireIntelHex(const std::string& chemin, std::size_t 
     std::vector<std::uint8_t> memoire(taille, 0xFF);
     std::vector<EnregistrementHex> enregistrements;
     ErreurHex erreur;
-    EXPECT_TRUE(LireFichierIntelHex(chemin, enregistrements, erreur)) << chemin << ":" << erreur.Ligne << ": " << erreur.Motif;
+    EXPECT_TRUE(LireFichierIntelHex(chemin, enregistrements, erreur))
+        << chemin << ":" << erreur.Ligne << ": " << erreur.Motif;
     int type04 = 0;
     for (const EnregistrementHex& e : enregistrements) {
         type04 += e.Type == HEX_ADRESSE_ETENDUE;
@@ -83,9 +84,8 @@ TEST_F(Vidages, TraceHoldsEveryByteBothWays) {
     EXPECT_EQ(Echanger(CMD_PREPARER), REP_REJET);
     simulateur_->Arreter();
 
-    const std::vector<OctetTrace> attendue{{true, 0x80}, {false, 0x81}, {true, 0x87}, {false, '0'},
-                                           {true, 0x84}, {false, '1'},  {true, 0x84}, {true, 0x90},
-                                           {false, REP_REJET}};
+    const std::vector<OctetTrace> attendue{{true, 0x80}, {false, 0x81}, {true, 0x87}, {false, '0'},      {true, 0x84},
+                                           {false, '1'}, {true, 0x84},  {true, 0x90}, {false, REP_REJET}};
     const std::vector<OctetTrace> trace = simulateur_->Trace();
     ASSERT_EQ(trace.size(), attendue.size());
     for (std::size_t i = 0; i < trace.size(); ++i) {

@@ -8,8 +8,7 @@
 
 namespace environnement {
 
-std::string Variable(const char* nom)
-{
+std::string Variable(const char* nom) {
     const char* valeur = std::getenv(nom);
     if (valeur == nullptr || *valeur == '\0') {
         ADD_FAILURE() << nom << " is not set: run these tests through scripts/check-windows";
@@ -18,11 +17,9 @@ std::string Variable(const char* nom)
     return valeur;
 }
 
-std::uint32_t Nombre(const char* nom)
-{
+std::uint32_t Nombre(const char* nom) {
     const std::string texte = Variable(nom);
-    if (texte.empty())
-        return 0;
+    if (texte.empty()) return 0;
     char* fin = nullptr;
     const unsigned long long valeur = std::strtoull(texte.c_str(), &fin, 0);
     if (*fin != '\0' || valeur > 0xFFFFFFFFull) {
@@ -32,8 +29,7 @@ std::uint32_t Nombre(const char* nom)
     return static_cast<std::uint32_t>(valeur);
 }
 
-int ComNeuf()
-{
+int ComNeuf() {
     static std::vector<int> restants = [] {
         std::vector<int> ports;
         const char* liste = std::getenv("ZANTREL_COM_NEUFS");

@@ -20,38 +20,29 @@ public:
     explicit LignePseudoTerminal(std::shared_ptr<JournalLigne> journal)
         : reelle_(CreerLigneSerie(nullptr)), journal_(std::move(journal)) {}
 
-    PoigneeSerie Ouvrir(int numeroPort) override
-    {
+    PoigneeSerie Ouvrir(int numeroPort) override {
         journal_->dernierPort = reelle_->Ouvrir(numeroPort);
         return journal_->dernierPort;
     }
-    bool LireReglages(PoigneeSerie port, ReglagesSerie& reglages) override
-    {
+    bool LireReglages(PoigneeSerie port, ReglagesSerie& reglages) override {
         return reelle_->LireReglages(port, reglages);
     }
-    bool AppliquerReglages(PoigneeSerie port, const ReglagesSerie& reglages) override
-    {
+    bool AppliquerReglages(PoigneeSerie port, const ReglagesSerie& reglages) override {
         journal_->reglagesDemandes.push_back(reglages);
         DCB sansParite = reglages;
         sansParite.Parity = NOPARITY;
         sansParite.fParity = 0;
         return reelle_->AppliquerReglages(port, sansParite);
     }
-    bool LireDelais(PoigneeSerie port, DelaisSerie& delais) override
-    {
-        return reelle_->LireDelais(port, delais);
-    }
-    bool AppliquerDelais(PoigneeSerie port, const DelaisSerie& delais) override
-    {
+    bool LireDelais(PoigneeSerie port, DelaisSerie& delais) override { return reelle_->LireDelais(port, delais); }
+    bool AppliquerDelais(PoigneeSerie port, const DelaisSerie& delais) override {
         return reelle_->AppliquerDelais(port, delais);
     }
     bool Purger(PoigneeSerie port) override { return reelle_->Purger(port); }
-    bool Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) override
-    {
+    bool Lire(PoigneeSerie port, unsigned char* octet, std::size_t* lus) override {
         return reelle_->Lire(port, octet, lus);
     }
-    bool Ecrire(PoigneeSerie port, const void* donnees, std::size_t longueur) override
-    {
+    bool Ecrire(PoigneeSerie port, const void* donnees, std::size_t longueur) override {
         return reelle_->Ecrire(port, donnees, longueur);
     }
     bool Fermer(PoigneeSerie port) override { return reelle_->Fermer(port); }

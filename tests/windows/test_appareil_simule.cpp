@@ -23,8 +23,7 @@ struct Bloc {
 };
 
 // Words without an 0xFF byte, so that every one of them shows in the dump.
-std::vector<unsigned> Mots(unsigned graine, unsigned nombre)
-{
+std::vector<unsigned> Mots(unsigned graine, unsigned nombre) {
     std::vector<unsigned> mots;
     for (unsigned i = 0; i < nombre; ++i)
         mots.push_back(((graine + 3 * i) & 0x7F) | (((graine >> 4) + i) & 0x7F) << 8);
@@ -33,8 +32,7 @@ std::vector<unsigned> Mots(unsigned graine, unsigned nombre)
 
 // A whole first row, the end of the next one, and the last row (an address with a third
 // byte). Each row once: the device writes a row only once after the prepare command.
-const std::vector<Bloc>& BlocsEnvoyes()
-{
+const std::vector<Bloc>& BlocsEnvoyes() {
     static const std::vector<Bloc> blocs = {
         {protocole::ADRESSE_BLOC_MIN, Mots(0x11, protocole::MOTS_BLOC_MAX)},
         {0x874, Mots(0x52, 6)},
@@ -46,20 +44,17 @@ const std::vector<Bloc>& BlocsEnvoyes()
 constexpr int VERSION_ECRITE[3] = {5, 1, 2};  // any version: the link writes what it is given
 
 // The dump's data bytes by address, through the program's reader.
-std::map<unsigned, unsigned char> LireHex(const std::string& chemin)
-{
+std::map<unsigned, unsigned char> LireHex(const std::string& chemin) {
     std::map<std::uint64_t, std::uint8_t> lus;
     ErreurHex erreur;
-    EXPECT_TRUE(OctetsFichierIntelHex(chemin, lus, erreur))
-        << chemin << ":" << erreur.Ligne << ": " << erreur.Motif;
+    EXPECT_TRUE(OctetsFichierIntelHex(chemin, lus, erreur)) << chemin << ":" << erreur.Ligne << ": " << erreur.Motif;
     std::map<unsigned, unsigned char> octets;
     for (const auto& [adresse, octet] : lus)
         octets[static_cast<unsigned>(adresse)] = octet;
     return octets;
 }
 
-TEST(AppareilSimule, IdentiteProgrammationEtBlocsParLePortCom)
-{
+TEST(AppareilSimule, IdentiteProgrammationEtBlocsParLePortCom) {
     auto journal = std::make_shared<JournalLigne>();
     ComP07 lien(std::make_unique<LignePseudoTerminal>(journal));
     lien.ChoisirPort(static_cast<int>(environnement::Nombre("ZANTREL_COM_SIMULATEUR")));
@@ -96,9 +91,7 @@ TEST(AppareilSimule, IdentiteProgrammationEtBlocsParLePortCom)
     ASSERT_EQ(lien.PhaseProgrammation(), 3);
 
     for (const Bloc& bloc : BlocsEnvoyes())
-        EXPECT_EQ(lien.EcrireBloc(bloc.adresse, static_cast<unsigned>(bloc.mots.size()),
-                                  bloc.mots.data()),
-                  0)
+        EXPECT_EQ(lien.EcrireBloc(bloc.adresse, static_cast<unsigned>(bloc.mots.size()), bloc.mots.data()), 0)
             << std::hex << bloc.adresse;
     // Refused by the link itself: nothing of it reaches the device.
     EXPECT_EQ(lien.EcrireBloc(0x830, 9, Mots(0x77, 9).data()), ERR_ETAT_OU_BLOC);
@@ -119,10 +112,8 @@ TEST(AppareilSimule, IdentiteProgrammationEtBlocsParLePortCom)
     }
 }
 
-TEST(MemoireSimulee, ProgrammeContientExactementLesBlocsEnvoyes)
-{
-    const std::map<unsigned, unsigned char> memoire =
-        LireHex(environnement::Variable("ZANTREL_HEX_PROGRAMME"));
+TEST(MemoireSimulee, ProgrammeContientExactementLesBlocsEnvoyes) {
+    const std::map<unsigned, unsigned char> memoire = LireHex(environnement::Variable("ZANTREL_HEX_PROGRAMME"));
     std::map<unsigned, unsigned char> attendu;
     for (const Bloc& bloc : BlocsEnvoyes())
         for (std::size_t i = 0; i < bloc.mots.size(); ++i) {
@@ -132,10 +123,8 @@ TEST(MemoireSimulee, ProgrammeContientExactementLesBlocsEnvoyes)
     EXPECT_EQ(memoire, attendu);
 }
 
-TEST(MemoireSimulee, EepromPorteLaVersionEcrite)
-{
-    const std::map<unsigned, unsigned char> eeprom =
-        LireHex(environnement::Variable("ZANTREL_HEX_EEPROM"));
+TEST(MemoireSimulee, EepromPorteLaVersionEcrite) {
+    const std::map<unsigned, unsigned char> eeprom = LireHex(environnement::Variable("ZANTREL_HEX_EEPROM"));
     ASSERT_EQ(eeprom.size(), protocole::TAILLE_EEPROM);
     EXPECT_EQ(eeprom.at(protocole::EEPROM_MAJEUR), VERSION_ECRITE[0]);
     EXPECT_EQ(eeprom.at(protocole::EEPROM_MINEUR), VERSION_ECRITE[1]);

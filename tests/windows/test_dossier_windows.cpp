@@ -13,8 +13,7 @@ namespace {
 
 class DossierWindows : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         char attendu[MAX_PATH] = {};
         ASSERT_GT(GetWindowsDirectoryA(attendu, MAX_PATH), 0u);
         dossier_ = attendu;
@@ -23,8 +22,7 @@ protected:
     }
     void TearDown() override { DeleteFileA(chemin_.c_str()); }
 
-    void Ecrire(const std::string& contenu)
-    {
+    void Ecrire(const std::string& contenu) {
         std::FILE* f = std::fopen(chemin_.c_str(), "wb");
         ASSERT_NE(f, nullptr) << chemin_;
         ASSERT_EQ(std::fwrite(contenu.data(), 1, contenu.size(), f), contenu.size());
@@ -35,14 +33,12 @@ protected:
     std::string chemin_;
 };
 
-TEST_F(DossierWindows, EstLeDossierDuSystemeSansSeparateurFinal)
-{
+TEST_F(DossierWindows, EstLeDossierDuSystemeSansSeparateurFinal) {
     EXPECT_EQ(DossierSysteme(), dossier_);
     EXPECT_EQ(SeparateurChemin(), '\\');
 }
 
-TEST_F(DossierWindows, FichierDeReglagesDonneLaLangue)
-{
+TEST_F(DossierWindows, FichierDeReglagesDonneLaLangue) {
     LectureReglages sans = LireReglages(DossierSysteme());
     EXPECT_EQ(sans.etat, EtatReglages::Absent);
     EXPECT_EQ(sans.langue, 0);
@@ -54,12 +50,11 @@ TEST_F(DossierWindows, FichierDeReglagesDonneLaLangue)
     EXPECT_EQ(lue.langue, 1);
 }
 
-TEST_F(DossierWindows, FichierTenuSansPartageEstIllisible)
-{
+TEST_F(DossierWindows, FichierTenuSansPartageEstIllisible) {
     Ecrire("Langue=1;");
     // Another program holds the file open and shares nothing.
-    const HANDLE tenu = CreateFileA(chemin_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE tenu =
+        CreateFileA(chemin_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(tenu, INVALID_HANDLE_VALUE);
     const LectureReglages lecture = LireReglages(DossierSysteme());
     CloseHandle(tenu);

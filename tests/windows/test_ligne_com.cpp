@@ -24,8 +24,7 @@ struct LienSurPty {
     ComP07 lien{std::make_unique<LignePseudoTerminal>(journal)};
 };
 
-TEST(LigneCom, PortAbsentDonneErreurSystemeDeux)
-{
+TEST(LigneCom, PortAbsentDonneErreurSystemeDeux) {
     ComP07 lien;  // the platform's own line
     lien.ChoisirPort(PORT_ABSENT);
     const DWORD debut = GetTickCount();
@@ -46,8 +45,7 @@ TEST(LigneCom, PortAbsentDonneErreurSystemeDeux)
     EXPECT_EQ(TexteErreurSysteme(0x2FFFFFFF, 1), "") << "a code the system does not know has no text";
 }
 
-TEST(LigneCom, PortQuiRefuseLAccesDonneErreurSystemeCinq)
-{
+TEST(LigneCom, PortQuiRefuseLAccesDonneErreurSystemeCinq) {
     // Wine grants several handles on one serial device, so a port held elsewhere does not
     // fail here as it does on Windows; a COM name whose device refuses access gives the same 5.
     const int port = static_cast<int>(environnement::Nombre("ZANTREL_COM_REFUSE"));
@@ -59,8 +57,7 @@ TEST(LigneCom, PortQuiRefuseLAccesDonneErreurSystemeCinq)
     EXPECT_EQ(DiagnostiquerOuverture(lien.CheminDuPort(), lien.DernierResultat()).cause, CauseEchecPort::Occupee);
 }
 
-TEST(LigneCom, OuvertureRegleLaLigneEtSesDelais)
-{
+TEST(LigneCom, OuvertureRegleLaLigneEtSesDelais) {
     LienSurPty l;
     const int port = environnement::ComNeuf();
     ASSERT_GE(port, 10) << "ports above 9 must open like the others";
@@ -117,8 +114,7 @@ TEST(LigneCom, OuvertureRegleLaLigneEtSesDelais)
     EXPECT_EQ(temoin->DerniereErreur(), ERROR_INVALID_HANDLE);
 }
 
-TEST(LigneCom, LectureSansReponseExpireApresLeDelaiDeLecture)
-{
+TEST(LigneCom, LectureSansReponseExpireApresLeDelaiDeLecture) {
     LienSurPty l;
     l.lien.ChoisirPort(environnement::ComNeuf());
     ASSERT_EQ(l.lien.OuvrirPort(), 0);
@@ -135,8 +131,7 @@ TEST(LigneCom, LectureSansReponseExpireApresLeDelaiDeLecture)
     EXPECT_TRUE(l.lien.PortOuvert()) << "a time-out is not a line failure";
 }
 
-TEST(LigneCom, EcritureInacheveeEstUnEchec)
-{
+TEST(LigneCom, EcritureInacheveeEstUnEchec) {
     // The far end reads nothing: the write time-out runs out with most bytes still unsent.
     auto ligne = CreerLigneSerie(nullptr);
     const PoigneeSerie port = ligne->Ouvrir(environnement::ComNeuf());
@@ -150,8 +145,7 @@ TEST(LigneCom, EcritureInacheveeEstUnEchec)
     EXPECT_TRUE(ligne->Fermer(port));
 }
 
-TEST(LigneCom, PlateformeRendLesCodesSystemeEtNeDortJamaisSansFin)
-{
+TEST(LigneCom, PlateformeRendLesCodesSystemeEtNeDortJamaisSansFin) {
     auto ligne = CreerLigneSerie(nullptr);
     // A negative wait must not turn into Sleep(INFINITE).
     const std::uint64_t debut = ligne->Tic();

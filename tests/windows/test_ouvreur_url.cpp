@@ -5,14 +5,12 @@
 
 namespace {
 
-TEST(OuvreurUrl, AdresseSansProgrammeAssocieEstUnEchec)
-{
+TEST(OuvreurUrl, AdresseSansProgrammeAssocieEstUnEchec) {
     EXPECT_FALSE(OuvrirUrlBureau("C:\\nulle-part\\absent.zantrel-inconnu"));
     EXPECT_FALSE(OuvrirUrlBureau(""));
 }
 
-TEST(OuvreurUrl, ProgrammeQueLeShellSaitLancer)
-{
+TEST(OuvreurUrl, ProgrammeQueLeShellSaitLancer) {
     // A console program of the system that ends at once: the shell's default action runs it.
     EXPECT_TRUE(OuvrirUrlBureau("C:\\windows\\system32\\hostname.exe"));
 }

@@ -12,8 +12,7 @@ namespace {
 
 constexpr const char* PONT = "USB\\VID_10C4&PID_EA60&REV_0100";
 
-TEST(PontWindows, PiloteNonInstalleSeulementPourLePontSansPort)
-{
+TEST(PontWindows, PiloteNonInstalleSeulementPourLePontSansPort) {
     const std::pair<std::vector<AppareilPnp>, EtatPont> cas[] = {
         {{{"USB\\VID_046D&PID_C52B", 0, false}, {PONT, 28, false}}, EtatPont::PiloteAbsent},
         {{{"usb\\vid_10c4&pid_ea60", 1, false}}, EtatPont::PiloteAbsent},
@@ -31,8 +30,7 @@ TEST(PontWindows, PiloteNonInstalleSeulementPourLePontSansPort)
 }
 
 // Wine shows no bridge: the system's list is read to its end and tells nothing.
-TEST(PontWindows, ListeDuSystemeSansPont)
-{
+TEST(PontWindows, ListeDuSystemeSansPont) {
     for (const AppareilPnp& appareil : ListerAppareilsPnp())
         EXPECT_EQ(appareil.idMateriel.find("VID_10C4&PID_EA60"), std::string::npos) << appareil.idMateriel;
     EXPECT_EQ(static_cast<int>(CreerSourcePorts()->ExaminerPont().etat), static_cast<int>(EtatPont::SansExplication));

@@ -24,8 +24,7 @@ struct ValeurBrute {
 
 class Registre : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         HKEY cle = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, CHEMIN, 0, KEY_READ, &cle) == ERROR_SUCCESS) {
             cleExistait_ = true;
@@ -33,53 +32,43 @@ protected:
                 char nom[512];
                 BYTE donnees[1024];
                 DWORD longueurNom = sizeof nom, taille = sizeof donnees, type = 0;
-                if (RegEnumValueA(cle, i, nom, &longueurNom, nullptr, &type, donnees, &taille)
-                    != ERROR_SUCCESS)
-                    break;
-                sauvegarde_.push_back({std::string(nom, longueurNom), type,
-                                       std::vector<BYTE>(donnees, donnees + taille)});
+                if (RegEnumValueA(cle, i, nom, &longueurNom, nullptr, &type, donnees, &taille) != ERROR_SUCCESS) break;
+                sauvegarde_.push_back(
+                    {std::string(nom, longueurNom), type, std::vector<BYTE>(donnees, donnees + taille)});
             }
             RegCloseKey(cle);
         }
         Supprimer();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         Supprimer();
-        if (!cleExistait_)
-            return;
+        if (!cleExistait_) return;
         HKEY cle = Creer();
         for (const ValeurBrute& v : sauvegarde_)
-            RegSetValueExA(cle, v.nom.c_str(), 0, v.type, v.donnees.data(),
-                           static_cast<DWORD>(v.donnees.size()));
+            RegSetValueExA(cle, v.nom.c_str(), 0, v.type, v.donnees.data(), static_cast<DWORD>(v.donnees.size()));
         RegCloseKey(cle);
     }
 
-    static void Supprimer()
-    {
+    static void Supprimer() {
         const LONG r = RegDeleteKeyA(HKEY_LOCAL_MACHINE, CHEMIN);
         ASSERT_TRUE(r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND) << r;
     }
 
     // The key as a driver makes it: volatile, like everything under HARDWARE.
-    static HKEY Creer()
-    {
+    static HKEY Creer() {
         HKEY cle = nullptr;
-        const LONG r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, CHEMIN, 0, nullptr,
-                                       REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &cle, nullptr);
+        const LONG r = RegCreateKeyExA(HKEY_LOCAL_MACHINE, CHEMIN, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                       nullptr, &cle, nullptr);
         EXPECT_EQ(r, ERROR_SUCCESS);
         return cle;
     }
 
-    static void Ecrire(HKEY cle, const char* nom, DWORD type, const void* donnees, DWORD taille)
-    {
-        ASSERT_EQ(RegSetValueExA(cle, nom, 0, type, static_cast<const BYTE*>(donnees), taille),
-                  ERROR_SUCCESS);
+    static void Ecrire(HKEY cle, const char* nom, DWORD type, const void* donnees, DWORD taille) {
+        ASSERT_EQ(RegSetValueExA(cle, nom, 0, type, static_cast<const BYTE*>(donnees), taille), ERROR_SUCCESS);
     }
 
-    static void EcrireTexte(HKEY cle, const char* nom, const std::string& texte)
-    {
+    static void EcrireTexte(HKEY cle, const char* nom, const std::string& texte) {
         Ecrire(cle, nom, REG_SZ, texte.c_str(), static_cast<DWORD>(texte.size() + 1));
     }
 
@@ -88,8 +77,7 @@ private:
     std::vector<ValeurBrute> sauvegarde_;
 };
 
-TEST_F(Registre, CleAbsenteNeDonneAucunPort)
-{
+TEST_F(Registre, CleAbsenteNeDonneAucunPort) {
     std::vector<ValeurPort> valeurs{{"reste", TYPE_TEXTE, "COM9"}};
     EXPECT_EQ(CreerSourcePorts()->Lire(valeurs), LecturePorts::CleAbsente);
     EXPECT_TRUE(valeurs.empty());
@@ -100,8 +88,7 @@ TEST_F(Registre, CleAbsenteNeDonneAucunPort)
     EXPECT_FALSE(finder.EstPortAppareil());
 }
 
-TEST_F(Registre, ValeursLuesAvecLeurTypeDansLOrdreDuRegistre)
-{
+TEST_F(Registre, ValeursLuesAvecLeurTypeDansLOrdreDuRegistre) {
     HKEY cle = Creer();
     EcrireTexte(cle, "\\Device\\Serial0", "COM1");
     EcrireTexte(cle, "\\Device\\Silabser0", "COM14");
@@ -124,8 +111,7 @@ TEST_F(Registre, ValeursLuesAvecLeurTypeDansLOrdreDuRegistre)
     for (DWORD i = 0; i < valeurs.size(); ++i) {
         char nom[256];
         DWORD longueur = sizeof nom;
-        ASSERT_EQ(RegEnumValueA(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(RegEnumValueA(cle, i, nom, &longueur, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
         EXPECT_EQ(valeurs[i].nom, nom);
     }
     RegCloseKey(cle);
@@ -144,8 +130,7 @@ TEST_F(Registre, ValeursLuesAvecLeurTypeDansLOrdreDuRegistre)
     EXPECT_EQ(parNom["\\Device\\NulInterieur"].donnees, "COM22");
 }
 
-TEST_F(Registre, PortDuPontChoisiParmiLesAutres)
-{
+TEST_F(Registre, PortDuPontChoisiParmiLesAutres) {
     HKEY cle = Creer();
     EcrireTexte(cle, "\\Device\\Serial0", "COM1");
     const DWORD nombre = 3;
@@ -171,8 +156,7 @@ TEST_F(Registre, PortDuPontChoisiParmiLesAutres)
     EXPECT_FALSE(finder.PortAChange());
 }
 
-TEST(Comparaison, OrdreDeLaLocaleSensibleALaCasse)
-{
+TEST(Comparaison, OrdreDeLaLocaleSensibleALaCasse) {
     EXPECT_LT(ComparerEntrees("COM10", "COM2"), 0);
     EXPECT_GT(ComparerEntrees("COM2", "COM10"), 0);
     EXPECT_LT(ComparerEntrees("COM3", "COM3 : KORVANE"), 0);

@@ -12,15 +12,23 @@ namespace {
 
 // Held: the system stays awake and a shut-down is refused with the reason, given once; released
 // (by hand, then by the program's end), both end.
-TEST(VerrouVeilleWin32, TenuDeLaPriseAuRelachement)
-{
+TEST(VerrouVeilleWin32, TenuDeLaPriseAuRelachement) {
     std::vector<unsigned long> etats;
     std::vector<std::wstring> raisons;
     std::vector<void*> retraits;
     AppelsVeilleWin32 appels;
-    appels.definirEtatExecution = [&](unsigned long etat) { etats.push_back(etat); return 1ul; };
-    appels.creerRaison = [&](void*, const std::wstring& raison) { raisons.push_back(raison); return true; };
-    appels.detruireRaison = [&](void* fenetre) { retraits.push_back(fenetre); return true; };
+    appels.definirEtatExecution = [&](unsigned long etat) {
+        etats.push_back(etat);
+        return 1ul;
+    };
+    appels.creerRaison = [&](void*, const std::wstring& raison) {
+        raisons.push_back(raison);
+        return true;
+    };
+    appels.detruireRaison = [&](void* fenetre) {
+        retraits.push_back(fenetre);
+        return true;
+    };
     void* const fenetre = reinterpret_cast<void*>(0x1234);
     {
         VerrouVeilleWin32 verrou(appels);

@@ -21,13 +21,11 @@ struct EtatAppareil {
     std::shared_ptr<Appareil> appareil;
     std::unique_ptr<LigneVirtuelle> ligne;
 
-    EtatAppareil()
-    {
+    EtatAppareil() {
         options.identite.numeroSerie = 4711;
         Identite(3, 7, 0, 0xFF);
     }
-    void Identite(unsigned majeur, unsigned mineur, unsigned revision, unsigned langue)
-    {
+    void Identite(unsigned majeur, unsigned mineur, unsigned revision, unsigned langue) {
         IdentiteAppareil& id = options.identite;
         id.majeur = majeur;
         id.mineur = mineur;
@@ -35,8 +33,7 @@ struct EtatAppareil {
         id.langue = langue;
     }
     // This command, at this EEPROM or block address, answered with a rejection or with nothing.
-    void Refuser(unsigned char commande, long adresse = -1, int depuis = 1, int fois = 0, bool muette = false)
-    {
+    void Refuser(unsigned char commande, long adresse = -1, int depuis = 1, int fois = 0, bool muette = false) {
         FautesAppareil& f = options.fautes;
         f.commandeFautive = commande;
         f.octetFautif = protocole::REP_REJET;
@@ -46,16 +43,14 @@ struct EtatAppareil {
         f.fauteMuette = muette;
     }
 
-    LigneVirtuelle& Ligne()
-    {
+    LigneVirtuelle& Ligne() {
         if (!ligne) {
             appareil = std::make_shared<Appareil>(options);
             ligne = std::make_unique<LigneVirtuelle>(appareil, chemin);
         }
         return *ligne;
     }
-    Appareil& A()
-    {
+    Appareil& A() {
         Ligne();
         return *appareil;
     }
@@ -65,12 +60,10 @@ struct EtatAppareil {
     bool Connecte() { return A().Connecte(); }
     bool PortOuvert() { return Ligne().PortOuvert(); }
     // EEPROM writes the PC asked for at this address, taken or not.
-    int EcrituresA(int adresse)
-    {
+    int EcrituresA(int adresse) {
         std::vector<unsigned char> pc;
         for (const OctetTrace& o : A().Trace())
-            if (o.versAppareil)
-                pc.push_back(o.octet);
+            if (o.versAppareil) pc.push_back(o.octet);
         char trame[6];
         std::snprintf(trame, sizeof trame, "%04X", static_cast<unsigned>(adresse));
         const unsigned char motif[5] = {protocole::CMD_ECRIRE_EEPROM, static_cast<unsigned char>(trame[0]),

@@ -23,8 +23,7 @@ struct Vu {
 
 class Demarrage : public ::testing::Test {
 protected:
-    ServicesDemarrage Services()
-    {
+    ServicesDemarrage Services() {
         ServicesDemarrage services;
         services.fenetre.ligne = std::make_unique<LigneMuette>(std::make_shared<EtatLigne>());
         services.fenetre.ouvreur = [](const std::string&) { return true; };
@@ -34,25 +33,23 @@ protected:
         return services;
     }
 
-    void Ecrire(const char* contenu)
-    {
-        std::FILE* f = std::fopen(QDir(dossier_.path()).filePath(QStringLiteral("ZantrelV1.CFG")).toLocal8Bit().constData(), "wb");
+    void Ecrire(const char* contenu) {
+        std::FILE* f =
+            std::fopen(QDir(dossier_.path()).filePath(QStringLiteral("ZantrelV1.CFG")).toLocal8Bit().constData(), "wb");
         ASSERT_NE(f, nullptr);
         std::fputs(contenu, f);
         std::fclose(f);
     }
 
     // Once the loop runs: notes what the user sees, then presses Quit, which must end the loop.
-    Vu Lancer()
-    {
+    Vu Lancer() {
         Vu vu;
         QObject contexte;
         QTimer::singleShot(0, &contexte, [&] {
             vu.boucle = true;
             TFormMj* fenetre = nullptr;
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* f = qobject_cast<TFormMj*>(w))
-                    fenetre = f;
+                if (auto* f = qobject_cast<TFormMj*>(w)) fenetre = f;
             ASSERT_NE(fenetre, nullptr);
             vu.visible = fenetre->isVisible();
             vu.legende = fenetre->windowTitle();
@@ -72,8 +69,7 @@ protected:
     std::vector<QString> erreurs_;
 };
 
-TEST_F(Demarrage, LeFichierDeReglagesMetLAssistantEnAnglais)
-{
+TEST_F(Demarrage, LeFichierDeReglagesMetLAssistantEnAnglais) {
     Ecrire("Langue=1;\r\n");
     const Vu vu = Lancer();
     ASSERT_TRUE(vu.boucle);
@@ -85,8 +81,7 @@ TEST_F(Demarrage, LeFichierDeReglagesMetLAssistantEnAnglais)
     EXPECT_TRUE(erreurs_.empty());
 }
 
-TEST_F(Demarrage, UnFichierQuiNeSOuvrePasArreteLeProgramme)
-{
+TEST_F(Demarrage, UnFichierQuiNeSOuvrePasArreteLeProgramme) {
     ASSERT_TRUE(QDir(dossier_.path()).mkdir(QStringLiteral("ZantrelV1.CFG")));
     bool boucle = false;
     {

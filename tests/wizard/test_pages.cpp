@@ -21,8 +21,7 @@
 
 namespace {
 
-TEST(FenetreAssistant, DemarreSurLaPage1EnFrancais)
-{
+TEST(FenetreAssistant, DemarreSurLaPage1EnFrancais) {
     Assistant a;
     TFormMj& f = *a.fenetre;
     EXPECT_EQ(f.Step, ETAPE_LANGUE);
@@ -55,8 +54,7 @@ TEST(FenetreAssistant, DemarreSurLaPage1EnFrancais)
     EXPECT_EQ(a.Timer()->interval(), INTERVALLE_ATTENTE_MS);
 }
 
-TEST(FenetreAssistant, DispositionDeLaFenetre)
-{
+TEST(FenetreAssistant, DispositionDeLaFenetre) {
     Assistant a;
     TFormMj& f = *a.fenetre;
     EXPECT_EQ(f.size(), QSize(567, 407));
@@ -72,13 +70,20 @@ TEST(FenetreAssistant, DispositionDeLaFenetre)
         QRect rect;
     };
     const Place places[] = {
-        {"Image1", {8, 8, 553, 57}},           {"LabelTitreEtape", {8, 72, 561, 20}},
-        {"LabelLigne1", {8, 120, 553, 13}},    {"LabelLigne2", {8, 152, 553, 13}},
-        {"LabelLigne3", {8, 184, 561, 13}},    {"LabelLigne4", {8, 216, 553, 13}},
-        {"LabelLigne5", {8, 248, 553, 13}},    {"ImageConnectAppareilaPC", {32, 144, 362, 193}},
-        {"LabelBarreProgression", {8, 296, 553, 17}}, {"ProgressBarProgrammation", {16, 320, 545, 33}},
-        {"EditEtape", {8, 370, 140, 21}},      {"ButtonAPropos", {195, 368, 75, 25}},
-        {"ButtonQuitter", {283, 368, 75, 25}}, {"ButtonPrecedant", {395, 368, 75, 25}},
+        {"Image1", {8, 8, 553, 57}},
+        {"LabelTitreEtape", {8, 72, 561, 20}},
+        {"LabelLigne1", {8, 120, 553, 13}},
+        {"LabelLigne2", {8, 152, 553, 13}},
+        {"LabelLigne3", {8, 184, 561, 13}},
+        {"LabelLigne4", {8, 216, 553, 13}},
+        {"LabelLigne5", {8, 248, 553, 13}},
+        {"ImageConnectAppareilaPC", {32, 144, 362, 193}},
+        {"LabelBarreProgression", {8, 296, 553, 17}},
+        {"ProgressBarProgrammation", {16, 320, 545, 33}},
+        {"EditEtape", {8, 370, 140, 21}},
+        {"ButtonAPropos", {195, 368, 75, 25}},
+        {"ButtonQuitter", {283, 368, 75, 25}},
+        {"ButtonPrecedant", {395, 368, 75, 25}},
         {"ButtonSuivant", {483, 368, 75, 25}},
     };
     for (const Place& p : places) {
@@ -114,12 +119,14 @@ TEST(FenetreAssistant, DispositionDeLaFenetre)
 }
 
 // Above a scale of 1 the pictures are their drawings at twice the size; ctest runs this at 1 and 2.
-TEST(FenetreAssistant, LesImagesSuiventLEchelleDeLEcran)
-{
+TEST(FenetreAssistant, LesImagesSuiventLEchelleDeLEcran) {
     Assistant a;
     const qreal echelle = a.fenetre->devicePixelRatioF();
     EXPECT_EQ(echelle, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
-    const struct { const char* nom; QSize taille; } images[] = {{"Image1", {330, 53}}, {"ImageConnectAppareilaPC", {362, 193}}};
+    const struct {
+        const char* nom;
+        QSize taille;
+    } images[] = {{"Image1", {330, 53}}, {"ImageConnectAppareilaPC", {362, 193}}};
     for (const auto& i : images) {
         const QPixmap image = a.Label(i.nom)->pixmap();
         EXPECT_EQ(image.devicePixelRatio(), echelle > 1.0 ? 2.0 : 1.0) << i.nom;
@@ -131,25 +138,33 @@ TEST(FenetreAssistant, LesImagesSuiventLEchelleDeLEcran)
 }
 
 // What a screen reader finds of the pictures, the bar and the counter, in the wizard's language.
-TEST(FenetreAssistant, LeLecteurDEcranNommeImagesBarreEtCompteur)
-{
-    const struct { const char* controle; QAccessible::Text genre; const char* textes[2]; } lus[] = {
-        {"Image1", QAccessible::Name, {"Logo de Korvane", "Korvane logo"}},
-        {"Image1", QAccessible::Description, {"Le logo du fabricant, Korvane, en lettres bleues sur fond blanc.",
-                                              "The logo of the maker, Korvane, in blue letters on white."}},
-        {"ImageConnectAppareilaPC", QAccessible::Name, {"Branchement du Zantrel à l'ordinateur", "Connecting the Zantrel to the computer"}},
-        {"ImageConnectAppareilaPC", QAccessible::Description,
-         {"Le Zantrel à gauche, relié par son cordon rouge à un ordinateur portable marqué PC, à droite.",
-          "The Zantrel on the left, joined by its red cable to a portable computer marked PC, on the right."}},
-        {"ProgressBarProgrammation", QAccessible::Name, {"Avancement de la mise à jour", "Update progress"}},
-        {"EditEtape", QAccessible::Name, {"Étape de la mise à jour", "Update step"}}};
+TEST(FenetreAssistant, LeLecteurDEcranNommeImagesBarreEtCompteur) {
+    const struct {
+        const char* controle;
+        QAccessible::Text genre;
+        const char* textes[2];
+    } lus[] = {{"Image1", QAccessible::Name, {"Logo de Korvane", "Korvane logo"}},
+               {"Image1",
+                QAccessible::Description,
+                {"Le logo du fabricant, Korvane, en lettres bleues sur fond blanc.",
+                 "The logo of the maker, Korvane, in blue letters on white."}},
+               {"ImageConnectAppareilaPC",
+                QAccessible::Name,
+                {"Branchement du Zantrel à l'ordinateur", "Connecting the Zantrel to the computer"}},
+               {"ImageConnectAppareilaPC",
+                QAccessible::Description,
+                {"Le Zantrel à gauche, relié par son cordon rouge à un ordinateur portable marqué PC, à droite.",
+                 "The Zantrel on the left, joined by its red cable to a portable computer marked PC, on the right."}},
+               {"ProgressBarProgrammation", QAccessible::Name, {"Avancement de la mise à jour", "Update progress"}},
+               {"EditEtape", QAccessible::Name, {"Étape de la mise à jour", "Update step"}}};
     Assistant a;
     a.AllerA(ETAPE_CORDON_PC);
     for (int langue : {0, 1}) {
         a.fenetre->SetLanguage(langue);
         for (const auto& l : lus)
             EXPECT_EQ(QAccessible::queryAccessibleInterface(a.Controle<QWidget>(l.controle))->text(l.genre),
-                      U(l.textes[langue])) << l.controle;
+                      U(l.textes[langue]))
+                << l.controle;
     }
     a.Barre()->setRange(0, 200);
     a.Barre()->setValue(28);  // records: the reader says how far the update is
@@ -164,8 +179,7 @@ struct PageAttendue {
     const char* lignes[5];  // nullptr: hidden
 };
 
-void VerifierPage(const Assistant& a, const PageAttendue& p)
-{
+void VerifierPage(const Assistant& a, const PageAttendue& p) {
     SCOPED_TRACE(p.etape);
     EXPECT_EQ(a.Titre(), U(p.titre));
     for (int n = 1; n <= 5; ++n) {
@@ -177,20 +191,23 @@ void VerifierPage(const Assistant& a, const PageAttendue& p)
     }
 }
 
-TEST(PagesAssistant, TextesDesPages2A5EnFrancais)
-{
+TEST(PagesAssistant, TextesDesPages2A5EnFrancais) {
     Assistant a;
     a.ports->Brancher();
     const std::string legende = Legende(0).toStdString();
     const PageAttendue pages[] = {
-        {ETAPE_BIENVENUE, "Mise à jour de votre Zantrel ",
+        {ETAPE_BIENVENUE,
+         "Mise à jour de votre Zantrel ",
          {legende.c_str(), "Bonjour,", "Vous effectuez la dernière mise à jour en date sur votre Zantrel.",
           "Celle-ci optimise les performances de votre appareil.", nullptr}},
-        {ETAPE_CORDON_APPAREIL, "Préparation de votre Zantrel pour la mise à jour",
+        {ETAPE_CORDON_APPAREIL,
+         "Préparation de votre Zantrel pour la mise à jour",
          {"Connectez le cordon de connexion PC sur votre Zantrel.", nullptr, nullptr, nullptr, nullptr}},
-        {ETAPE_CORDON_PC, "Connexion de votre Zantrel à l'ordinateur.",
+        {ETAPE_CORDON_PC,
+         "Connexion de votre Zantrel à l'ordinateur.",
          {"Connectez le cordon de connexion à votre ordinateur.", nullptr, nullptr, nullptr, nullptr}},
-        {ETAPE_CHOIX_PORT, "Sélection Automatique de l'USB.",
+        {ETAPE_CHOIX_PORT,
+         "Sélection Automatique de l'USB.",
          {"Vérifiez que votre Zantrel est connecté à l'ordinateur.", "Mettez en marche votre Zantrel.", nullptr,
           "Cliquez sur <Connexion> pour commencer la mise à jour.", nullptr}},
     };
@@ -202,17 +219,18 @@ TEST(PagesAssistant, TextesDesPages2A5EnFrancais)
     EXPECT_EQ(a.Bouton("ButtonSuivant")->text(), U("&Connexion"));
 }
 
-TEST(PagesAssistant, TextesDesPages2Et5EnAnglais)
-{
+TEST(PagesAssistant, TextesDesPages2Et5EnAnglais) {
     Assistant a;
     a.ports->Brancher();
     a.Liste()->setCurrentIndex(1);
     const std::string legende = Legende(1).toStdString();
     const PageAttendue pages[] = {
-        {ETAPE_BIENVENUE, "Update of your Zantrel ",
+        {ETAPE_BIENVENUE,
+         "Update of your Zantrel ",
          {legende.c_str(), "Hello", "You are doing the last update of your Zantrel.",
           "It improves the performance of your device.", nullptr}},
-        {ETAPE_CHOIX_PORT, "Automatic choice of USB port.",
+        {ETAPE_CHOIX_PORT,
+         "Automatic choice of USB port.",
          {"Check your Zantrel is connected to the computer.", "Power on your Zantrel.", nullptr,
           "Click on \"Connection\" to start the update.", nullptr}},
     };
@@ -226,8 +244,7 @@ TEST(PagesAssistant, TextesDesPages2Et5EnAnglais)
     EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Before"));
 }
 
-TEST(PagesAssistant, Page2EnItaliqueCentreePuisPage3Reguliere)
-{
+TEST(PagesAssistant, Page2EnItaliqueCentreePuisPage3Reguliere) {
     Assistant a;
     a.Suivant();
     QLabel* barre = a.Label("LabelBarreProgression");
@@ -249,8 +266,7 @@ TEST(PagesAssistant, Page2EnItaliqueCentreePuisPage3Reguliere)
     EXPECT_TRUE(a.Label("LabelLigne1")->alignment() & Qt::AlignLeft);
 }
 
-TEST(LangueAssistant, SetLanguageRedessineLaPage1SaufPrecedent)
-{
+TEST(LangueAssistant, SetLanguageRedessineLaPage1SaufPrecedent) {
     Assistant a;
     a.fenetre->SetLanguage(1);
     EXPECT_EQ(a.fenetre->GetLanguage(), 1);
@@ -269,8 +285,7 @@ TEST(LangueAssistant, SetLanguageRedessineLaPage1SaufPrecedent)
     EXPECT_FALSE(a.Bouton("ButtonPrecedant")->isEnabled());
 }
 
-TEST(LangueAssistant, SetLanguageRefuseCeQuiNEstPasUneLangue)
-{
+TEST(LangueAssistant, SetLanguageRefuseCeQuiNEstPasUneLangue) {
     Assistant a;
     a.fenetre->SetLanguage(1);
     for (int refusee : {2, -1, -2, 1000}) {
@@ -280,8 +295,7 @@ TEST(LangueAssistant, SetLanguageRefuseCeQuiNEstPasUneLangue)
     }
 }
 
-TEST(LangueAssistant, LeChoixDeLaListePrendEffetAvecSuivant)
-{
+TEST(LangueAssistant, LeChoixDeLaListePrendEffetAvecSuivant) {
     Assistant a;
     a.Liste()->setCurrentIndex(1);
     EXPECT_EQ(a.fenetre->windowTitle(), Legende(0));
@@ -292,8 +306,7 @@ TEST(LangueAssistant, LeChoixDeLaListePrendEffetAvecSuivant)
     EXPECT_EQ(a.Compteur(), U("Step n° 2 of 12"));
 }
 
-TEST(LangueAssistant, RetourALaPage1RemplitLaListeAvecDeuxLangues)
-{
+TEST(LangueAssistant, RetourALaPage1RemplitLaListeAvecDeuxLangues) {
     Assistant a;
     a.Liste()->setCurrentIndex(1);
     a.Suivant();
@@ -313,8 +326,7 @@ TEST(LangueAssistant, RetourALaPage1RemplitLaListeAvecDeuxLangues)
 }
 
 // Dark pixels of the window's picture area right of the narrow frame's edge: the PC.
-int PixelsSombresADroite(TFormMj& fenetre)
-{
+int PixelsSombresADroite(TFormMj& fenetre) {
     const QImage rendu = fenetre.grab().toImage();
     int sombres = 0;
     for (int y = 144; y < 144 + 193; ++y)
@@ -323,8 +335,7 @@ int PixelsSombresADroite(TFormMj& fenetre)
     return sombres;
 }
 
-TEST(ImageConnexion, Page3MontreLeDebutDeLImagePage4LImageEntiere)
-{
+TEST(ImageConnexion, Page3MontreLeDebutDeLImagePage4LImageEntiere) {
     Assistant a;
     a.fenetre->show();
     QLabel* image = a.Label("ImageConnectAppareilaPC");
@@ -356,8 +367,7 @@ TEST(ImageConnexion, Page3MontreLeDebutDeLImagePage4LImageEntiere)
     EXPECT_FALSE(image->isHidden());
 }
 
-TEST(NavigationAssistant, AnnulerSurLaPage6RevientALaPage5SansDeconnecter)
-{
+TEST(NavigationAssistant, AnnulerSurLaPage6RevientALaPage5SansDeconnecter) {
     Assistant a;
     a.ports->Brancher();
     a.AllerA(ETAPE_CHOIX_PORT);
@@ -381,8 +391,7 @@ TEST(NavigationAssistant, AnnulerSurLaPage6RevientALaPage5SansDeconnecter)
     EXPECT_EQ(a.Bouton("ButtonPrecedant")->text(), U("&Précédent"));
 }
 
-TEST(NavigationAssistant, OuiSurLaPage12FermeLeLienEtAttendLAppareilSuivant)
-{
+TEST(NavigationAssistant, OuiSurLaPage12FermeLeLienEtAttendLAppareilSuivant) {
     Assistant a;
     a.ports->Brancher();
     a.fenetre->SetLanguage(1);
@@ -418,8 +427,7 @@ TEST(NavigationAssistant, OuiSurLaPage12FermeLeLienEtAttendLAppareilSuivant)
     EXPECT_EQ(a.fenetre->Parcours().IndexCourant(), 0);
 }
 
-TEST(NavigationAssistant, LesPagesDuSequenceur)
-{
+TEST(NavigationAssistant, LesPagesDuSequenceur) {
     Assistant a;
     a.ports->Brancher();
     a.AllerA(ETAPE_VERIFICATION);
@@ -459,8 +467,7 @@ TEST(NavigationAssistant, LesPagesDuSequenceur)
     EXPECT_TRUE(a.Barre()->isHidden());
 }
 
-TEST(NavigationAssistant, LAvancementNeDependNiDeLaLocaleNiDUneImageVide)
-{
+TEST(NavigationAssistant, LAvancementNeDependNiDeLaLocaleNiDUneImageVide) {
     Assistant a;
     a.fenetre->SetLanguage(1);
     a.Barre()->setRange(0, 0);
@@ -470,8 +477,7 @@ TEST(NavigationAssistant, LAvancementNeDependNiDeLaLocaleNiDUneImageVide)
 }
 
 // The box is modal, in the wizard's language, and the sequencer's ticks go on behind it.
-TEST(BoutonsAssistant, APropos)
-{
+TEST(BoutonsAssistant, APropos) {
     Assistant a;
     a.ports->Brancher();
     a.fenetre->SetLanguage(1);
@@ -507,8 +513,7 @@ TEST(BoutonsAssistant, APropos)
 // Enter presses the focused button, else the way forward; a held key's repeats do nothing.
 // After each page the focus rests on the way forward, never on Quit: a language chosen at the
 // keyboard used to leave it there.
-TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage)
-{
+TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage) {
     Assistant a;
     a.ports->Brancher();
     a.fenetre->show();
@@ -519,21 +524,25 @@ TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage)
     QTest::keyClick(a.Liste(), Qt::Key_Down);  // English
     // From the list, Enter is Next; keypad Enter too; Previous with the focus goes back; Connection
     // on page 5; Cancel, which has the focus on page 6.
-    const struct { Qt::Key touche; bool repetee; const char* placer; int etape; const char* focus; } touches[] = {
-        {Qt::Key_Return, false, nullptr, ETAPE_BIENVENUE, "ButtonSuivant"},
-        {Qt::Key_Space, false, nullptr, ETAPE_CORDON_APPAREIL, "ButtonSuivant"},
-        {Qt::Key_Enter, false, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
-        {Qt::Key_Return, true, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
-        {Qt::Key_Return, false, "ButtonPrecedant", ETAPE_CORDON_APPAREIL, "ButtonSuivant"},
-        {Qt::Key_Return, false, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
-        {Qt::Key_Return, false, nullptr, ETAPE_CHOIX_PORT, "ButtonSuivant"},
-        {Qt::Key_Return, false, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"},
-        {Qt::Key_Return, true, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"},
-        {Qt::Key_Return, false, nullptr, ETAPE_CHOIX_PORT, "ButtonSuivant"},
-        {Qt::Key_Return, false, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"}};
+    const struct {
+        Qt::Key touche;
+        bool repetee;
+        const char* placer;
+        int etape;
+        const char* focus;
+    } touches[] = {{Qt::Key_Return, false, nullptr, ETAPE_BIENVENUE, "ButtonSuivant"},
+                   {Qt::Key_Space, false, nullptr, ETAPE_CORDON_APPAREIL, "ButtonSuivant"},
+                   {Qt::Key_Enter, false, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
+                   {Qt::Key_Return, true, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
+                   {Qt::Key_Return, false, "ButtonPrecedant", ETAPE_CORDON_APPAREIL, "ButtonSuivant"},
+                   {Qt::Key_Return, false, nullptr, ETAPE_CORDON_PC, "ButtonSuivant"},
+                   {Qt::Key_Return, false, nullptr, ETAPE_CHOIX_PORT, "ButtonSuivant"},
+                   {Qt::Key_Return, false, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"},
+                   {Qt::Key_Return, true, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"},
+                   {Qt::Key_Return, false, nullptr, ETAPE_CHOIX_PORT, "ButtonSuivant"},
+                   {Qt::Key_Return, false, nullptr, ETAPE_CONNEXION, "ButtonPrecedant"}};
     for (const auto& t : touches) {
-        if (t.placer)
-            a.Bouton(t.placer)->setFocus();
+        if (t.placer) a.Bouton(t.placer)->setFocus();
         QWidget* cible = QApplication::focusWidget();
         if (t.repetee) {
             QKeyEvent repetition(QEvent::KeyPress, t.touche, Qt::NoModifier, QString(), true);
@@ -564,11 +573,16 @@ TEST(ClavierAssistant, EntreePresseLeBoutonDuFocusEtLeFocusSuitLaPage)
 }
 
 // The question boxes' buttons speak the wizard's language, their details too, and Escape answers No.
-TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
-{
-    const struct { int langue; const char* oui; const char* non; const char* boutonDetails; const char* resultat; } cas[] = {
-        {0, "&Oui", "&Non", "Montrer les détails...", "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)"},
-        {1, "&Yes", "&No", "Show Details...", "Result: 100002 (ERR_DELAI: the device did not answer in time)"}};
+TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant) {
+    const struct {
+        int langue;
+        const char* oui;
+        const char* non;
+        const char* boutonDetails;
+        const char* resultat;
+    } cas[] = {{0, "&Oui", "&Non", "Montrer les détails...",
+                "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)"},
+               {1, "&Yes", "&No", "Show Details...", "Result: 100002 (ERR_DELAI: the device did not answer in time)"}};
     for (const auto& c : cas) {
         Assistant a({nullptr, PoserQuestionBoite});  // the toolkit's message boxes
         a.fenetre->SetLanguage(c.langue);
@@ -579,8 +593,7 @@ TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
                 oui = boite->button(QMessageBox::Yes)->text();
                 non = boite->button(QMessageBox::No)->text();
                 for (QAbstractButton* bouton : boite->buttons())
-                    if (boite->buttonRole(bouton) == QMessageBox::ActionRole)
-                        boutonDetails = bouton->text();
+                    if (boite->buttonRole(bouton) == QMessageBox::ActionRole) boutonDetails = bouton->text();
                 details = boite->detailedText();
                 QTest::keyClick(boite, Qt::Key_Escape);
             }
@@ -598,8 +611,7 @@ TEST(ClavierAssistant, LesBoitesDeQuestionParlentLaLangueDeLAssistant)
 
 // Every text pair {"...", "..."} of the wizard, the About box and the result codes, from their sources, takes the
 // same printf arguments in both languages; one taking only names may give fewer in one, as some of the device's do.
-TEST(TextesAssistant, LesDeuxLanguesPrennentLesMemesArguments)
-{
+TEST(TextesAssistant, LesDeuxLanguesPrennentLesMemesArguments) {
     const std::regex JETON(  // a literal, a comment, a character or a punctuation mark
         R"re(("(?:[^"\\]|\\.)*")|//[^\n]*|'(?:\\.|[^'\\])'|([{},();]))re");
     const std::regex CONVERSION(R"(%[-+ #0]*(\*?)[0-9]*\.?(\*?)[0-9]*(hh|h|ll|l|L|z|j|t)?([a-zA-Z%]))");
@@ -611,20 +623,25 @@ TEST(TextesAssistant, LesDeuxLanguesPrennentLesMemesArguments)
     };
     std::set<std::string> lus;
     for (const char* dossier : {"wizard", "about", "link"})
-        for (const auto& entree : std::filesystem::directory_iterator(std::filesystem::path(DOSSIER_SOURCES) / dossier)) {
+        for (const auto& entree :
+             std::filesystem::directory_iterator(std::filesystem::path(DOSSIER_SOURCES) / dossier)) {
             std::ifstream fichier(entree.is_regular_file() ? entree.path() : "");
             const std::string s{std::istreambuf_iterator<char>(fichier), std::istreambuf_iterator<char>()};
             std::vector<std::string> j;  // literals as '"' and their text, adjacent ones joined; marks
-            for (std::sregex_iterator it(s.begin(), s.end(), JETON), fin; s.find("PaireTexte") != s.npos && it != fin; ++it) {
+            for (std::sregex_iterator it(s.begin(), s.end(), JETON), fin; s.find("PaireTexte") != s.npos && it != fin;
+                 ++it) {
                 const std::string t = it->length(1) ? '"' + it->str(1).substr(1, it->length(1) - 2) : it->str(2);
-                if (t[0] == '"' && !j.empty() && j.back()[0] == '"') j.back() += t.substr(1);
-                else if (!t.empty()) j.push_back(t);
+                if (t[0] == '"' && !j.empty() && j.back()[0] == '"')
+                    j.back() += t.substr(1);
+                else if (!t.empty())
+                    j.push_back(t);
             }
             for (std::size_t k = 0; k + 4 < j.size(); ++k)
                 if (j[k] == "{" && j[k + 1][0] == '"' && j[k + 2] == "," && j[k + 3][0] == '"' && j[k + 4] == "}") {
                     lus.insert(entree.path().filename().string());
                     const std::string fr = conversions(j[k + 1]), en = conversions(j[k + 3]);
-                    EXPECT_TRUE(fr == en || std::regex_match(fr + en, std::regex("(s )*"))) << j[k + 1] << " / " << j[k + 3];
+                    EXPECT_TRUE(fr == en || std::regex_match(fr + en, std::regex("(s )*")))
+                        << j[k + 1] << " / " << j[k + 3];
                 }
         }
     for (const char* nom : {"TFormMj_pages.cpp", "BoiteAPropos.cpp", "codes_resultat.h"})

@@ -7,8 +7,7 @@
 
 namespace {
 
-TEST(PortAppareil, Page5OffreLaConnexionQuandLAppareilEstBranche)
-{
+TEST(PortAppareil, Page5OffreLaConnexionQuandLAppareilEstBranche) {
     Assistant a;
     a.ports->Brancher();
     a.AllerA(ETAPE_CHOIX_PORT);
@@ -20,8 +19,7 @@ TEST(PortAppareil, Page5OffreLaConnexionQuandLAppareilEstBranche)
     EXPECT_EQ(a.fenetre->Step, ETAPE_CONNEXION);
 }
 
-TEST(PortAppareil, Page5SansAppareilNeLaissePasPasser)
-{
+TEST(PortAppareil, Page5SansAppareilNeLaissePasPasser) {
     Assistant a;
     a.ports->Debrancher();
     const int portAvant = a.fenetre->Lien().NumeroDuPort();
@@ -34,8 +32,7 @@ TEST(PortAppareil, Page5SansAppareilNeLaissePasPasser)
     EXPECT_EQ(a.fenetre->Step, ETAPE_CHOIX_PORT);
 }
 
-TEST(PortAppareil, LesTopsDeLaPage5SuiventLeBranchement)
-{
+TEST(PortAppareil, LesTopsDeLaPage5SuiventLeBranchement) {
     Assistant a;
     a.ports->Debrancher();
     a.AllerA(ETAPE_CHOIX_PORT);
@@ -62,8 +59,7 @@ TEST(PortAppareil, LesTopsDeLaPage5SuiventLeBranchement)
 
 // A port that keeps its number but only now shows as the device's bridge (a bridge coming back
 // after a reset): the next tick of page 5 offers Connection, though the number did not change.
-TEST(PortAppareil, UnTopSansChangementDeNumeroSuitLePont)
-{
+TEST(PortAppareil, UnTopSansChangementDeNumeroSuitLePont) {
     Assistant a;
     a.ports->valeurs = {{"\\Device\\Serial33", TYPE_TEXTE, "COM33"}};
     a.AllerA(ETAPE_CHOIX_PORT);
@@ -77,8 +73,7 @@ TEST(PortAppareil, UnTopSansChangementDeNumeroSuitLePont)
     EXPECT_EQ(a.fenetre->Lien().NumeroDuPort(), COM_APPAREIL);
 }
 
-TEST(PortAppareil, LesTopsDesAutresPagesChoisissentLePortSansToucherSuivant)
-{
+TEST(PortAppareil, LesTopsDesAutresPagesChoisissentLePortSansToucherSuivant) {
     for (int etape : {ETAPE_LANGUE, ETAPE_BIENVENUE, ETAPE_CORDON_APPAREIL, ETAPE_CORDON_PC}) {
         SCOPED_TRACE(etape);
         Assistant a;
@@ -102,8 +97,7 @@ TEST(PortAppareil, LesTopsDesAutresPagesChoisissentLePortSansToucherSuivant)
     }
 }
 
-TEST(PortAppareil, LaPage12SuitLePortPourLAppareilSuivant)
-{
+TEST(PortAppareil, LaPage12SuitLePortPourLAppareilSuivant) {
     Assistant a;
     a.ports->Debrancher();
     a.AllerA(ETAPE_REUSSITE);
@@ -116,23 +110,29 @@ TEST(PortAppareil, LaPage12SuitLePortPourLAppareilSuivant)
 
 // A bridge plugged in without its port: page 5 tells why, in the wizard's language, once two
 // ticks agree, and hides it as soon as the port comes or the page is left.
-TEST(PortAppareil, Page5DitPourquoiLePontNaPasDePort)
-{
+TEST(PortAppareil, Page5DitPourquoiLePontNaPasDePort) {
     const std::tuple<ConstatPont, int, const char*> cas[] = {
-        {{EtatPont::Retenu, {"brltty", "autre"}}, 0,
+        {{EtatPont::Retenu, {"brltty", "autre"}},
+         0,
          "Votre Zantrel est branché, mais un autre programme retient son port : brltty, autre. Fermez"},
         {{EtatPont::Retenu, {}}, 1, "another program holds its port. Close the program that uses it"},
-        {{EtatPont::Detache, {"brltty"}}, 0, "un programme pour plages braille (brltty) a pris son port à son pilote. Arrêtez"},
+        {{EtatPont::Detache, {"brltty"}},
+         0,
+         "un programme pour plages braille (brltty) a pris son port à son pilote. Arrêtez"},
         {{EtatPont::Detache, {}}, 1, "a program took its port from its driver. Plug your device in again"},
         {{EtatPont::SansPilote, {}}, 0, "Linux n'a pas de pilote pour son port série"},
-        {{EtatPont::PiloteAbsent, {}}, 1,
+        {{EtatPont::PiloteAbsent, {}},
+         1,
          "Your Zantrel is plugged in, but the driver of its USB port is not installed. Let Windows"},
     };
     for (const auto& [pont, langue, extrait] : cas) {
         SCOPED_TRACE(extrait);
         Assistant a;
         QLabel* ligne = a.Label("LabelPontSansPort");
-        const auto tick = [&a, ligne] { a.fenetre->TimerGestionSerieTimer(); return !ligne->isHidden(); };
+        const auto tick = [&a, ligne] {
+            a.fenetre->TimerGestionSerieTimer();
+            return !ligne->isHidden();
+        };
         a.ports->Debrancher();
         a.ports->pont = pont;
         a.fenetre->SetLanguage(langue);

@@ -43,10 +43,8 @@ struct QuestionPosee {
 class TemoinFermeture : public QObject {
 public:
     int fermetures = 0;
-    bool eventFilter(QObject*, QEvent* evenement) override
-    {
-        if (evenement->type() == QEvent::Close)
-            ++fermetures;
+    bool eventFilter(QObject*, QEvent* evenement) override {
+        if (evenement->type() == QEvent::Close) ++fermetures;
         return false;
     }
 };
@@ -66,41 +64,41 @@ struct Banc : Assistant {
                      [this](QWidget*, GenreQuestion genre, BoutonsQuestion boutons, const QString& texte,
                             const QString& details) {
                          questions.push_back({genre, boutons, texte, details, Timer()->isActive(),
-                                              appareil->PortOuvert(), fenetre->Step, appareil->Connecte(), verrou->tenu});
-                         if (pendantQuestion)
-                             pendantQuestion();
+                                              appareil->PortOuvert(), fenetre->Step, appareil->Connecte(),
+                                              verrou->tenu});
+                         if (pendantQuestion) pendantQuestion();
                          return reponse;
                      },
                      true, std::move(regles)}),
-          appareil(std::move(a))
-    {
+          appareil(std::move(a)) {
         fenetre->installEventFilter(&temoin);
         ports->Brancher();
     }
     ~Banc() { fenetre.reset(); }  // before what its questions and its filter use
 
     // Ticks until the condition holds; false when it did not within the limit.
-    bool TopsJusqua(const std::function<bool()>& condition, int limite = 20000)
-    {
+    bool TopsJusqua(const std::function<bool()>& condition, int limite = 20000) {
         for (int i = 0; i < limite && !condition(); ++i)
             fenetre->TimerGestionSerieTimer();
         return condition();
     }
-    bool TopsJusquaEtape(int etape) { return TopsJusqua([&] { return fenetre->Step == etape; }); }
-    bool TopsJusquaQuestion() { return TopsJusqua([&] { return !questions.empty(); }); }
+    bool TopsJusquaEtape(int etape) {
+        return TopsJusqua([&] { return fenetre->Step == etape; });
+    }
+    bool TopsJusquaQuestion() {
+        return TopsJusqua([&] { return !questions.empty(); });
+    }
 };
 
 // The line that ends every question's details.
-std::string VersionAssistant()
-{
-    return "Version de l'assistant : " + std::to_string(VERSION_MAJEUR) + "." + std::to_string(VERSION_MINEUR) + "."
-           + std::to_string(VERSION_REVISION);
+std::string VersionAssistant() {
+    return "Version de l'assistant : " + std::to_string(VERSION_MAJEUR) + "." + std::to_string(VERSION_MINEUR) + "." +
+           std::to_string(VERSION_REVISION);
 }
 
 // ---- notices ----
 
-TEST(Notices, UneNoticePosteeEstTraiteeAvantLeTravailDuTopSuivant)
-{
+TEST(Notices, UneNoticePosteeEstTraiteeAvantLeTravailDuTopSuivant) {
     Banc b;
     b.Lancer();
     b.fenetre->TimerGestionSerieTimer();  // connected: page 7 is posted, not shown
@@ -125,8 +123,7 @@ TEST(Notices, UneNoticePosteeEstTraiteeAvantLeTravailDuTopSuivant)
     EXPECT_EQ(b.appareil->Commandes(), avant);
 }
 
-TEST(Notices, LaBoucleDEvenementsLesTraiteSansTop)
-{
+TEST(Notices, LaBoucleDEvenementsLesTraiteSansTop) {
     Banc b;
     b.Lancer();
     b.Timer()->stop();
@@ -138,8 +135,7 @@ TEST(Notices, LaBoucleDEvenementsLesTraiteSansTop)
 }
 
 // A question runs a loop of its own: a tick delivered there must not move the wizard.
-TEST(Notices, UnTopPendantUneQuestionNeFaitRien)
-{
+TEST(Notices, UnTopPendantUneQuestionNeFaitRien) {
     Banc b;
     b.appareil->options.identite.modele = "P08";
     int commandesPendant = -1;
@@ -167,21 +163,16 @@ struct CasVerification {
     std::function<void(EtatAppareil&)> appareil;
     const char* question;  // the question starts with this; empty: programmed
     GenreQuestion genre;
-    std::string details;   // the question's details, but for the wizard's version that ends them
+    std::string details;  // the question's details, but for the wizard's version that ends them
 };
 
-void PrintTo(const CasVerification& cas, std::ostream* sortie)
-{
-    *sortie << cas.nom;
-}
+void PrintTo(const CasVerification& cas, std::ostream* sortie) { *sortie << cas.nom; }
 
 class Verifications : public ::testing::TestWithParam<CasVerification> {};
 
-TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
-{
+TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit) {
     const CasVerification& cas = GetParam();
-    if (!cas.appareil)
-        GTEST_SKIP() << "no such version next to the update's";
+    if (!cas.appareil) GTEST_SKIP() << "no such version next to the update's";
     Banc b;
     cas.appareil(*b.appareil);
     b.Lancer();
@@ -211,45 +202,48 @@ TEST_P(Verifications, UneQuestionAuPlusEtRienDEcrit)
 
 // The details of a question at step 7: the sub-step, the operation and its result, then the port
 // and what the device gave before.
-std::string Details7(int sousEtape, const char* operation, const char* resultat, const char* lu = "")
-{
-    return "Étape : 7 (vérification de l'appareil), sous-étape " + std::to_string(sousEtape) + "\nOpération : "
-           + operation + "\nRésultat : " + resultat + "\nPort : COM33\n" + lu;
+std::string Details7(int sousEtape, const char* operation, const char* resultat, const char* lu = "") {
+    return "Étape : 7 (vérification de l'appareil), sous-étape " + std::to_string(sousEtape) +
+           "\nOpération : " + operation + "\nRésultat : " + resultat + "\nPort : COM33\n" + lu;
 }
 
 const char* const LU_SERIE = "Variante de l'appareil : 1\nNuméro de série : 0000004711\n";
 const char* const LIRE_VERSION = "LireVersion (lecture de la version)";
 const char* const NON_HEX = "100003 (ERR_REPONSE : réponse inattendue de l'appareil)";
 
-CasVerification Version(const char* nom, unsigned majeur, unsigned mineur, unsigned revision,
-                        const char* question = "", GenreQuestion genre = GenreQuestion::Information)
-{
-    const std::string lu = LU_SERIE + ("Version de l'appareil : " + std::to_string(majeur) + "." + std::to_string(mineur)
-                                       + "." + std::to_string(revision) + "\n");
+CasVerification Version(const char* nom, unsigned majeur, unsigned mineur, unsigned revision, const char* question = "",
+                        GenreQuestion genre = GenreQuestion::Information) {
+    const std::string lu = LU_SERIE + ("Version de l'appareil : " + std::to_string(majeur) + "." +
+                                       std::to_string(mineur) + "." + std::to_string(revision) + "\n");
     return {nom, [=](EtatAppareil& e) { e.Identite(majeur, mineur, revision, 0); }, question, genre,
             *question ? Details7(3, LIRE_VERSION, "0 (réussite)", lu.c_str()) : ""};
 }
 
 // A version next to the update's; a case without a device when there is none, or when it falls
 // below the oldest version that the update takes (those have cases of their own).
-CasVerification Voisine(const char* nom, std::optional<VersionAppareil> v, const char* question = "")
-{
-    if (!v || (*question == '\0' && v->majeur < 2))
-        return {nom, nullptr, question, GenreQuestion::Information, ""};
+CasVerification Voisine(const char* nom, std::optional<VersionAppareil> v, const char* question = "") {
+    if (!v || (*question == '\0' && v->majeur < 2)) return {nom, nullptr, question, GenreQuestion::Information, ""};
     return Version(nom, v->majeur, v->mineur, v->revision, question);
 }
 
 // A reply that is no hex pair: what it would decode to is no reading of the device.
-CasVerification NonHex(const char* nom, unsigned char lecture, int adresse, std::string details)
-{
-    return {nom, [=](EtatAppareil& e) { e.options.fautes.lectureNonHex = lecture; e.options.fautes.adresseNonHex = unsigned(adresse); },
+CasVerification NonHex(const char* nom, unsigned char lecture, int adresse, std::string details) {
+    return {nom,
+            [=](EtatAppareil& e) {
+                e.options.fautes.lectureNonHex = lecture;
+                e.options.fautes.adresseNonHex = unsigned(adresse);
+            },
             "Un Problème de transmission s'est produit.", GenreQuestion::Erreur, std::move(details)};
 }
 
 // A stray hex digit behind the Nth command's answer is no part of the next query's value.
-CasVerification Parasite(const char* nom, int commande)
-{
-    return {nom, [=](EtatAppareil& e) { e.options.fautes.parasiteApres = commande; e.options.fautes.octetParasite = '1'; }, "", GenreQuestion::Information, ""};
+CasVerification Parasite(const char* nom, int commande) {
+    return {nom,
+            [=](EtatAppareil& e) {
+                e.options.fautes.parasiteApres = commande;
+                e.options.fautes.octetParasite = '1';
+            },
+            "", GenreQuestion::Information, ""};
 }
 
 const char* const PLUS_RECENTE = "Votre Zantrel a une mise à jour plus récente.";
@@ -272,10 +266,12 @@ INSTANTIATE_TEST_SUITE_P(
                         "L'appareil n'est pas un appareil (Zantrel)", GenreQuestion::Erreur,
                         Details7(0, "VerifierModele (lecture du code de modèle)",
                                  "100024 (ERR_MODELE : l'appareil n'est pas un P07)")},
-        CasVerification{"variante0", [](EtatAppareil& e) { e.options.identite.variante = 0; }, VARIANTE, GenreQuestion::Erreur,
-                        Details7(1, "LireVariante (lecture de la variante)", "0 (réussite)", "Variante de l'appareil : 0\n")},
-        CasVerification{"variante2", [](EtatAppareil& e) { e.options.identite.variante = 2; }, VARIANTE, GenreQuestion::Erreur,
-                        Details7(1, "LireVariante (lecture de la variante)", "0 (réussite)", "Variante de l'appareil : 2\n")},
+        CasVerification{
+            "variante0", [](EtatAppareil& e) { e.options.identite.variante = 0; }, VARIANTE, GenreQuestion::Erreur,
+            Details7(1, "LireVariante (lecture de la variante)", "0 (réussite)", "Variante de l'appareil : 0\n")},
+        CasVerification{
+            "variante2", [](EtatAppareil& e) { e.options.identite.variante = 2; }, VARIANTE, GenreQuestion::Erreur,
+            Details7(1, "LireVariante (lecture de la variante)", "0 (réussite)", "Variante de l'appareil : 2\n")},
         NonHex("modele_non_hex", protocole::CMD_LIRE_MODELE, -1,
                Details7(0, "VerifierModele (lecture du code de modèle)", NON_HEX)),
         NonHex("variante_non_hex", protocole::CMD_LIRE_VARIANTE, -1,
@@ -289,8 +285,7 @@ INSTANTIATE_TEST_SUITE_P(
         Parasite("parasite_apres_version", 8)),
     [](const ::testing::TestParamInfo<CasVerification>& info) { return std::string(info.param.nom); });
 
-TEST(Verification, LesQuestionsDeRefusEnEntier)
-{
+TEST(Verification, LesQuestionsDeRefusEnEntier) {
     Banc b;
     b.appareil->options.identite.modele = "P08";
     b.Lancer();
@@ -305,9 +300,10 @@ TEST(Verification, LesQuestionsDeRefusEnEntier)
     en.appareil->Identite(1, 9, 0, 0);
     en.Lancer();
     ASSERT_TRUE(en.TopsJusquaQuestion());
-    EXPECT_EQ(en.questions[0].texte,
-              U("The Zantrel cannot updated\nThe firmware of the device is not compatible with the update.\n\r"
-                " Contact our technical support on support@korvane.example.\n\n\rDo you want updating another Zantrel?"));
+    EXPECT_EQ(
+        en.questions[0].texte,
+        U("The Zantrel cannot updated\nThe firmware of the device is not compatible with the update.\n\r"
+          " Contact our technical support on support@korvane.example.\n\n\rDo you want updating another Zantrel?"));
     EXPECT_EQ(en.questions[0].genre, GenreQuestion::Erreur);
 
     Banc fr;
@@ -317,8 +313,7 @@ TEST(Verification, LesQuestionsDeRefusEnEntier)
     EXPECT_TRUE(fr.questions[0].texte.contains(U("(tél. : +33 (0)4 65 71 20 10.\n\nVoulez vous")));
 }
 
-TEST(Verification, UneVarianteAutreQue1EstRefuseeSansConstruireLaTable)
-{
+TEST(Verification, UneVarianteAutreQue1EstRefuseeSansConstruireLaTable) {
     for (unsigned variante : {0u, 2u}) {
         Banc b;
         b.appareil->options.identite.variante = variante;
@@ -330,8 +325,7 @@ TEST(Verification, UneVarianteAutreQue1EstRefuseeSansConstruireLaTable)
     }
 }
 
-TEST(Verification, LeNumeroDeSerieSurDixChiffres)
-{
+TEST(Verification, LeNumeroDeSerieSurDixChiffres) {
     Banc b;
     b.Lancer();
     ASSERT_TRUE(b.TopsJusqua([&] { return b.fenetre->SousEtape == 3; }, 50));
@@ -341,16 +335,14 @@ TEST(Verification, LeNumeroDeSerieSurDixChiffres)
 
 // ---- questions: the timer and the port around them, and one per notice ----
 
-TEST(Questions, LeTimerEstArreteEtLePortFermePendantLaQuestion)
-{
+TEST(Questions, LeTimerEstArreteEtLePortFermePendantLaQuestion) {
     for (bool oui : {true, false}) {
         Banc b;
         b.reponse = oui;
         b.appareil->options.fautes.silencieuxDepuis = 4;  // the serial number read goes unanswered
         b.Lancer();
         ASSERT_TRUE(b.TopsJusquaQuestion());
-        if (oui)
-            b.TopsJusqua([] { return false; }, 30);
+        if (oui) b.TopsJusqua([] { return false; }, 30);
         ASSERT_EQ(b.questions.size(), 1u) << "one question, however many ticks follow";
         const QuestionPosee& q = b.questions[0];
         EXPECT_EQ(q.texte.left(42), U("Un Problème de transmission s'est produit."));
@@ -370,8 +362,7 @@ TEST(Questions, LeTimerEstArreteEtLePortFermePendantLaQuestion)
     }
 }
 
-TEST(Questions, UneRaisonInconnueNePoseRienEtRelanceLeTimer)
-{
+TEST(Questions, UneRaisonInconnueNePoseRienEtRelanceLeTimer) {
     Banc b;
     b.Lancer();
     b.fenetre->TimerGestionSerieTimer();
@@ -386,8 +377,7 @@ TEST(Questions, UneRaisonInconnueNePoseRienEtRelanceLeTimer)
 
 // The device never answers: after the twentieth attempt the user is told, once, with the port
 // closed and no attempt behind the box, and the wizard waits on page 5.
-TEST(Questions, LEtape6AbandonneApresVingtEssais)
-{
+TEST(Questions, LEtape6AbandonneApresVingtEssais) {
     Banc b;
     b.appareil->options.fautes.silencieuxDepuis = 1;
     int commandesPendant = -1;
@@ -410,9 +400,11 @@ TEST(Questions, LEtape6AbandonneApresVingtEssais)
     EXPECT_EQ(q.genre, GenreQuestion::Erreur);
     EXPECT_TRUE(q.texte.startsWith(U("Echec à la connexion :\n   - Soit le Zantrel n'a pas été connecté")));
     EXPECT_TRUE(q.texte.contains(U("  - Soit le Zantrel n'a pas été mis en marche. \n")));
-    EXPECT_EQ(q.details, U(("Étape : 6 (connexion)\nOpération : Connecter (demande de connexion au chargeur de l'appareil)\n"
-                            "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)\nPort : COM33\n"
-                            + VersionAssistant()).c_str()));
+    EXPECT_EQ(q.details,
+              U(("Étape : 6 (connexion)\nOpération : Connecter (demande de connexion au chargeur de l'appareil)\n"
+                 "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)\nPort : COM33\n" +
+                 VersionAssistant())
+                    .c_str()));
     EXPECT_FALSE(q.timerActif);
     EXPECT_FALSE(q.portOuvert);
     EXPECT_EQ(commandesPendant, 0);
@@ -424,8 +416,7 @@ TEST(Questions, LEtape6AbandonneApresVingtEssais)
 
 // The details speak only of the device plugged for this attempt: what the one before gave is
 // forgotten, whether the next one fails before its serial number or does not answer at all.
-TEST(Questions, LesDetailsNeParlentQueDeLAppareilBranche)
-{
+TEST(Questions, LesDetailsNeParlentQueDeLAppareilBranche) {
     for (bool allume : {true, false}) {
         Banc b;
         b.appareil->Identite(1, 9, 0, 0);  // read to its version, then refused
@@ -445,8 +436,7 @@ TEST(Questions, LesDetailsNeParlentQueDeLAppareilBranche)
 }
 
 // Cancel on page 6: back to page 5, and the ticks make no further attempt.
-TEST(Questions, AnnulerSurLaPage6ArreteLesEssais)
-{
+TEST(Questions, AnnulerSurLaPage6ArreteLesEssais) {
     Banc b;
     b.appareil->options.fautes.silencieuxDepuis = 1;
     b.Lancer();
@@ -463,8 +453,7 @@ TEST(Questions, AnnulerSurLaPage6ArreteLesEssais)
 // A port that could not be opened: the box says why, in the wizard's language; a failure of
 // another kind adds nothing. A refused port names a group to join only when that group may read
 // and write it and is not root; once the package's rule is installed, replugging is the remedy.
-TEST(Questions, LEchecDOuvertureDitPourquoi)
-{
+TEST(Questions, LEchecDOuvertureDitPourquoi) {
     char nom[] = "/tmp/zantrel-portXXXXXX";
     const int fichier = mkstemp(nom);  // inherited by the holder below
     ASSERT_GE(fichier, 0);
@@ -481,26 +470,44 @@ TEST(Questions, LEchecDOuvertureDitPourquoi)
         mode_t mode;
         bool regle;  // the package's device rule installed
         std::string paragraphe;
-        const char* ligneResultat;  // the details' result line starts with this (French system texts need a French locale)
+        const char*
+            ligneResultat;  // the details' result line starts with this (French system texts need a French locale)
     } cas[] = {
-        {EACCES, 1, "root", 0600, false, denied + "Install the zantrel package, whose device rule gives the desktop user access to the port.",
+        {EACCES, 1, "root", 0600, false,
+         denied + "Install the zantrel package, whose device rule gives the desktop user access to the port.",
          "Result: 13 (system error: Permission denied)"},
-        {EACCES, 0, "root", 0660, false, refuse + "Installez le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau.",
+        {EACCES, 0, "root", 0660, false,
+         refuse + "Installez le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau.",
          "Résultat : 13 (erreur système : "},
-        {EACCES, 0, "dialout", 0660, false, refuse + "Ce port appartient au groupe « dialout ». Ajoutez votre compte à ce groupe "
-                  "(commande : sudo usermod -a -G dialout $USER), puis fermez votre session et reconnectez-vous ; ou bien installez "
-                  "le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau.", "Résultat : 13 ("},
-        {EACCES, 1, "dialout", 0660, false, denied + "The port belongs to the group \"dialout\". Add your account to that group "
-                  "(command: sudo usermod -a -G dialout $USER), then log out and log in again; or install the zantrel package, "
-                  "whose device rule gives the desktop user access to the port.", "Result: 13 ("},
-        {EACCES, 1, "dialout", 0640, false, denied + "Install the zantrel package, whose device rule gives the desktop user access to the port.", "Result: 13 ("},
-        {EACCES, 0, "dialout", 0660, true, refuse + "Débranchez le Zantrel puis rebranchez-le : la règle de périphérique du paquet "
-                  "zantrel donnera alors l'accès à l'utilisateur du bureau.", "Résultat : 13 ("},
-        {EACCES, 1, "root", 0600, true, denied + "Unplug the Zantrel and plug it in again: the zantrel package's device rule then "
-                  "gives the desktop user access to the port.", "Result: 13 ("},
-        {EBUSY, 0, nullptr, 0600, false, "Le port " + port + " est déjà utilisé par un autre programme : sleep. Fermez ce programme, puis essayez de nouveau.",
+        {EACCES, 0, "dialout", 0660, false,
+         refuse + "Ce port appartient au groupe « dialout ». Ajoutez votre compte à ce groupe "
+                  "(commande : sudo usermod -a -G dialout $USER), puis fermez votre session et reconnectez-vous ; ou "
+                  "bien installez "
+                  "le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau.",
+         "Résultat : 13 ("},
+        {EACCES, 1, "dialout", 0660, false,
+         denied + "The port belongs to the group \"dialout\". Add your account to that group "
+                  "(command: sudo usermod -a -G dialout $USER), then log out and log in again; or install the zantrel "
+                  "package, "
+                  "whose device rule gives the desktop user access to the port.",
+         "Result: 13 ("},
+        {EACCES, 1, "dialout", 0640, false,
+         denied + "Install the zantrel package, whose device rule gives the desktop user access to the port.",
+         "Result: 13 ("},
+        {EACCES, 0, "dialout", 0660, true,
+         refuse + "Débranchez le Zantrel puis rebranchez-le : la règle de périphérique du paquet "
+                  "zantrel donnera alors l'accès à l'utilisateur du bureau.",
+         "Résultat : 13 ("},
+        {EACCES, 1, "root", 0600, true,
+         denied + "Unplug the Zantrel and plug it in again: the zantrel package's device rule then "
+                  "gives the desktop user access to the port.",
+         "Result: 13 ("},
+        {EBUSY, 0, nullptr, 0600, false,
+         "Le port " + port +
+             " est déjà utilisé par un autre programme : sleep. Fermez ce programme, puis essayez de nouveau.",
          "Résultat : 16 (erreur système : "},
-        {ENOENT, 1, nullptr, 0600, false, "The port " + port + " has disappeared: the Zantrel was unplugged. Plug it in again, then try again.",
+        {ENOENT, 1, nullptr, 0600, false,
+         "The port " + port + " has disappeared: the Zantrel was unplugged. Plug it in again, then try again.",
          "Result: 2 (system error: No such file or directory)"},
         {ERR_DELAI, 0, nullptr, 0600, false, "", "Résultat : 100002 (ERR_DELAI : l'appareil n'a pas répondu à temps)"},
     };
@@ -519,29 +526,29 @@ TEST(Questions, LEchecDOuvertureDitPourquoi)
         b.fenetre->SetLanguage(c.langue);
         b.appareil->chemin = port;
         b.fenetre->OnEchecConnexion(MessageFenetre{TFormMj::MSG_ECHEC_CONNEXION, c.resultat, 0});
-        const QString fin = U(c.langue ? "in the list.\n" : "dans la liste.\n")
-                            + (c.paragraphe.empty() ? QString() : "\n" + U(c.paragraphe.c_str()) + "\n");
+        const QString fin = U(c.langue ? "in the list.\n" : "dans la liste.\n") +
+                            (c.paragraphe.empty() ? QString() : "\n" + U(c.paragraphe.c_str()) + "\n");
         EXPECT_TRUE(!b.questions.empty() && b.questions[0].texte.endsWith(fin))
             << c.resultat << ' ' << (c.groupe ? c.groupe : "") << ' ' << c.regle << '\n'
             << (b.questions.empty() ? "" : b.questions[0].texte.toStdString());
         // The details: the result, and the device file behind the COM port.
         const QStringList details = b.questions.empty() ? QStringList() : b.questions[0].details.split('\n');
-        EXPECT_TRUE(std::any_of(details.begin(), details.end(), [&](const QString& l) { return l.startsWith(U(c.ligneResultat)); }))
-            << details.join('\n').toStdString();
-        EXPECT_TRUE(std::any_of(details.begin(), details.end(), [&](const QString& l) { return l.endsWith(U((" (" + port + ")").c_str())); }))
-            << details.join('\n').toStdString();
+        EXPECT_TRUE(std::any_of(details.begin(), details.end(), [&](const QString& l) {
+            return l.startsWith(U(c.ligneResultat));
+        })) << details.join('\n').toStdString();
+        EXPECT_TRUE(std::any_of(details.begin(), details.end(), [&](const QString& l) {
+            return l.endsWith(U((" (" + port + ")").c_str()));
+        })) << details.join('\n').toStdString();
     }
     kill(detenteur, SIGKILL);
     waitpid(detenteur, nullptr, 0);
     unlink(nom);
-    if (sansRoot)
-        GTEST_SKIP() << "the rows of a node owned by root need root";
+    if (sansRoot) GTEST_SKIP() << "the rows of a node owned by root need root";
 }
 
 // ---- the update as a whole, and its failures ----
 
-TEST(MiseAJour, DuPremierEnregistrementALaPage12)
-{
+TEST(MiseAJour, DuPremierEnregistrementALaPage12) {
     Banc b;
     b.fenetre->SetLanguage(1);
     b.Lancer();
@@ -605,8 +612,7 @@ TEST(MiseAJour, DuPremierEnregistrementALaPage12)
 
 // Step 10: a language of 0 or 1 is kept, anything from 2 up takes the user's, and a byte that
 // cannot be read is left alone; the update ends on page 12 all the same.
-TEST(MiseAJour, LOctetDeLangue)
-{
+TEST(MiseAJour, LOctetDeLangue) {
     using protocole::EEPROM_LANGUE;
     const struct {
         const char* nom;
@@ -617,15 +623,20 @@ TEST(MiseAJour, LOctetDeLangue)
         {"English kept", 1, 0, nullptr, 1},
         {"2 takes French", 2, 0, nullptr, 0},
         {"255 takes English", 255, 1, nullptr, 1},
-        {"garbled", 2, 1, [](EtatAppareil& e) { e.options.fautes.lectureNonHex = protocole::CMD_LIRE_EEPROM; e.options.fautes.adresseNonHex = EEPROM_LANGUE; }, 2},
-        {"unanswered", 2, 1, [](EtatAppareil& e) { e.Refuser(protocole::CMD_LIRE_EEPROM, EEPROM_LANGUE, 1, 0, true); }, 2},
+        {"garbled", 2, 1,
+         [](EtatAppareil& e) {
+             e.options.fautes.lectureNonHex = protocole::CMD_LIRE_EEPROM;
+             e.options.fautes.adresseNonHex = EEPROM_LANGUE;
+         },
+         2},
+        {"unanswered", 2, 1, [](EtatAppareil& e) { e.Refuser(protocole::CMD_LIRE_EEPROM, EEPROM_LANGUE, 1, 0, true); },
+         2},
     };
     for (const auto& c : cas) {
         Banc b;
         b.fenetre->SetLanguage(int(c.langue));
         b.appareil->Identite(3, 7, 0, c.avant);
-        if (c.faute)
-            c.faute(*b.appareil);
+        if (c.faute) c.faute(*b.appareil);
         b.Lancer();
         ASSERT_TRUE(b.TopsJusquaEtape(ETAPE_REUSSITE)) << c.nom << ": stopped at step " << b.fenetre->Step;
         EXPECT_TRUE(b.questions.empty()) << c.nom;
@@ -638,8 +649,7 @@ TEST(MiseAJour, LOctetDeLangue)
 
 // Any write refused from the first block to the end of programming stops the update with the
 // transmission-problem question: never the success page. Its details say where it stopped.
-TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
-{
+TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite) {
     const std::vector<std::tuple<const char*, std::function<void(EtatAppareil&)>, const char*>> fautes = {
         {"block", [](EtatAppareil& e) { e.Refuser(protocole::CMD_ECRIRE_BLOC, -1, BlocsDeLImage() / 2, 1); },
          "Étape : 9 (transfert du programme)\nOpération : EcrireBloc (écriture d'un bloc de mémoire programme)"},
@@ -648,7 +658,8 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         {"language byte", [](EtatAppareil& e) { e.Refuser(protocole::CMD_ECRIRE_EEPROM, protocole::EEPROM_LANGUE); },
          "Étape : 10 (octet de langue)\nOpération : EcrireEeprom (écriture d'un octet d'EEPROM)"},
         {"end of programming", [](EtatAppareil& e) { e.Refuser(protocole::CMD_TERMINER); },
-         "Étape : 11 (fin de la programmation), sous-étape 0\nOpération : TerminerProgrammation (fin de la programmation)"},
+         "Étape : 11 (fin de la programmation), sous-étape 0\nOpération : TerminerProgrammation (fin de la "
+         "programmation)"},
     };
     for (const auto& [nom, faute, details] : fautes) {
         Banc b;
@@ -661,7 +672,7 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
         EXPECT_FALSE(b.questions[0].portOuvert) << nom;
         const QString& d = b.questions[0].details;
         EXPECT_TRUE(d.startsWith(U(details) + U("\nRésultat : 100003 (ERR_REPONSE : réponse inattendue de l'appareil)\n"
-                                                  "Port : COM33\nTransfert : enregistrement ")))
+                                                "Port : COM33\nTransfert : enregistrement ")))
             << d.toStdString();
         EXPECT_TRUE(d.endsWith(U(LU_SERIE) + U("Version de l'appareil : 3.7.0\n") + U(VersionAssistant().c_str())))
             << d.toStdString();
@@ -680,8 +691,7 @@ TEST(MiseAJour, UneEcritureRefuseeNeFinitJamaisSurLaReussite)
 }
 
 // After Yes the next attempt starts at the first record with an empty block.
-TEST(MiseAJour, UneNouvelleTentativeRepartDuPremierEnregistrement)
-{
+TEST(MiseAJour, UneNouvelleTentativeRepartDuPremierEnregistrement) {
     Banc b;
     b.appareil->Refuser(protocole::CMD_ECRIRE_BLOC, -1, BlocsDeLImage() / 2, 1);
     b.Lancer();
@@ -700,8 +710,7 @@ TEST(MiseAJour, UneNouvelleTentativeRepartDuPremierEnregistrement)
 // The power goes at each phase, just after the device took a command or with the command lost;
 // flash and EEPROM keep what they hold. Whatever the first run then showed, the next run must
 // accept the device as the cut left it and give it the whole update. The table is printed.
-TEST(AChaquePhase, Coupures)
-{
+TEST(AChaquePhase, Coupures) {
     using namespace protocole;
     using Version = std::array<unsigned, 3>;
     const Version mise{unsigned(VERSION_MAJEUR), unsigned(VERSION_MINEUR), unsigned(VERSION_REVISION)};
@@ -724,7 +733,8 @@ TEST(AChaquePhase, Coupures)
     const Version v370{3, 7, 0};
     std::vector<Coupure> coupures;
     for (bool prise : {true, false}) {
-        for (const auto& [phase, commande, adresse, nieme] : std::vector<std::tuple<const char*, unsigned char, long, int>>{
+        for (const auto& [phase, commande, adresse, nieme] :
+             std::vector<std::tuple<const char*, unsigned char, long, int>>{
                  {"connection", CMD_CONNEXION, -1, 1},
                  {"check: model", CMD_LIRE_MODELE, -1, 1},
                  {"check: variant", CMD_LIRE_VARIANTE, -1, 1},
@@ -743,8 +753,8 @@ TEST(AChaquePhase, Coupures)
             coupures.push_back({phase, commande, adresse, nieme, prise, v370, false});
         coupures.push_back({"farewell", CMD_AU_REVOIR, -1, 1, prise, v370, true});
     }
-    for (const Version& depuis : {Version{2, 0, 0}, Version{2, 9, 5}, Version{3, 0, 255}, Version{3, 7, 2},
-                                  Version{3, 7, 255}, mise})
+    for (const Version& depuis :
+         {Version{2, 0, 0}, Version{2, 9, 5}, Version{3, 0, 255}, Version{3, 7, 2}, Version{3, 7, 255}, mise})
         for (int adresse : {EEPROM_REVISION, EEPROM_MINEUR, EEPROM_MAJEUR})
             coupures.push_back({"stamp", CMD_ECRIRE_EEPROM, adresse, 1, true, depuis, false});
     coupures.push_back({"stamp", CMD_ECRIRE_EEPROM, EEPROM_REVISION, 1, false, Version{2, 9, 5}, false});
@@ -755,8 +765,8 @@ TEST(AChaquePhase, Coupures)
     std::printf("%-22s %-6s %-5s %-9s %-9s %-44s %s\n", "cut at", "EEPROM", "taken", "version", "after cut",
                 "first run", "second run");
     for (const Coupure& c : coupures) {
-        SCOPED_TRACE(c.phase + (c.adresse >= 0 ? " at " + std::to_string(c.adresse) : "") + (c.prise ? " taken" : " lost")
-                     + " from " + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]));
+        SCOPED_TRACE(c.phase + (c.adresse >= 0 ? " at " + std::to_string(c.adresse) : "") +
+                     (c.prise ? " taken" : " lost") + " from " + texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]));
         Banc b;
         b.appareil->Identite(c.depuis[0], c.depuis[1], c.depuis[2], 0xFF);
         FautesAppareil& f = b.appareil->options.fautes;
@@ -764,8 +774,7 @@ TEST(AChaquePhase, Coupures)
         f.adresseCoupure = c.adresse;
         f.coupureA = c.nieme;
         f.coupureApresPrise = c.prise;
-        if (c.blocRefuse)
-            b.appareil->Refuser(CMD_ECRIRE_BLOC, -1, 1, 1);
+        if (c.blocRefuse) b.appareil->Refuser(CMD_ECRIRE_BLOC, -1, 1, 1);
         b.Lancer();
         const auto attente = [&] {
             return b.fenetre->Step == ETAPE_REUSSITE || (b.fenetre->Step == ETAPE_CHOIX_PORT && !b.questions.empty());
@@ -776,17 +785,17 @@ TEST(AChaquePhase, Coupures)
         }
         std::string premier = "page 12";
         if (!b.questions.empty())
-            premier = "question at step " + std::to_string(b.questions[0].etape) + ": "
-                      + b.questions[0].texte.left(24).toStdString();
+            premier = "question at step " + std::to_string(b.questions[0].etape) + ": " +
+                      b.questions[0].texte.left(24).toStdString();
         const std::vector<std::uint8_t> apres = b.appareil->Eeprom();
         if (b.questions.empty()) {
             EXPECT_TRUE(b.appareil->A().ProgrammationTerminee() && b.appareil->A().MemoireProgramme() == memoire)
                 << "page 12 for a device not finished";
         }
-        const std::string versionApres = texteVersion(apres[EEPROM_MAJEUR], apres[EEPROM_MINEUR], apres[EEPROM_REVISION]);
+        const std::string versionApres =
+            texteVersion(apres[EEPROM_MAJEUR], apres[EEPROM_MINEUR], apres[EEPROM_REVISION]);
 
-        if (b.fenetre->Step == ETAPE_REUSSITE)
-            b.fenetre->ButtonPrecedantClick();
+        if (b.fenetre->Step == ETAPE_REUSSITE) b.fenetre->ButtonPrecedantClick();
         const std::size_t questions = b.questions.size();
         const int blocsAvant = b.appareil->Blocs();
         b.fenetre->ButtonSuivantClick();
@@ -800,9 +809,8 @@ TEST(AChaquePhase, Coupures)
         EXPECT_TRUE(b.appareil->A().ProgrammationTerminee());
         EXPECT_EQ(b.appareil->A().Anomalies(), std::vector<std::string>());
         std::printf("%-22s %-6s %-5s %-9s %-9s %-44s %s\n", c.phase.c_str(),
-                    c.adresse >= 0 ? std::to_string(c.adresse).c_str() : "",
-                    c.prise ? "yes" : "no", texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]).c_str(),
-                    versionApres.c_str(), premier.c_str(),
+                    c.adresse >= 0 ? std::to_string(c.adresse).c_str() : "", c.prise ? "yes" : "no",
+                    texteVersion(c.depuis[0], c.depuis[1], c.depuis[2]).c_str(), versionApres.c_str(), premier.c_str(),
                     fini ? ("whole update, " + std::to_string(b.appareil->Blocs() - blocsAvant) + " blocks").c_str()
                          : "stopped");
     }

@@ -31,8 +31,7 @@ public:
         for (unsigned i = 0; i < octets; ++i)
             if (Ecritures.Programme.count(adresse + i) != 0)
                 return Refuser(adresse, octets,
-                               "the walk would write " + Adresse(adresse + i) +
-                                   " a second time: records out of order");
+                               "the walk would write " + Adresse(adresse + i) + " a second time: records out of order");
         for (unsigned i = 0; i < octets; ++i)
             Ecritures.Programme[adresse + i] = static_cast<std::uint8_t>(mots[i / 2] >> (8 * (i % 2)));
         ++Ecritures.Blocs;
@@ -93,7 +92,8 @@ bool VerifierImage(const std::vector<EnregistrementHex>& enregistrements, Ecritu
     if (!OctetsIntelHex(enregistrements, octets, erreur)) return false;
     std::map<std::uint64_t, std::size_t> lignes;
     for (const EnregistrementHex& e : enregistrements)
-        for (std::size_t i = 0; e.Type == HEX_DONNEES && i < e.Octets.size(); ++i) lignes[e.Adresse + i] = e.Ligne;
+        for (std::size_t i = 0; e.Type == HEX_DONNEES && i < e.Octets.size(); ++i)
+            lignes[e.Adresse + i] = e.Ligne;
 
     // Bytes the walk skips: named before the walk, which cannot tell.
     for (const EnregistrementHex& e : enregistrements) {
@@ -101,13 +101,15 @@ bool VerifierImage(const std::vector<EnregistrementHex>& enregistrements, Ecritu
         const std::uint64_t fin = e.Adresse + e.Octets.size() - 1;
         for (std::uint64_t a = e.Adresse; a <= fin; ++a)
             if (!Dans(FENETRE_PROGRAMME, a) && !Dans(FENETRE_EEPROM, a)) {
-                erreur = {e.Ligne, "data from " + Adresse(e.Adresse) + " to " + Adresse(fin) + " lies outside " + Fenetres()};
+                erreur = {e.Ligne,
+                          "data from " + Adresse(e.Adresse) + " to " + Adresse(fin) + " lies outside " + Fenetres()};
                 return false;
             }
     }
 
     std::vector<const char*> textes;
-    for (const EnregistrementHex& e : enregistrements) textes.push_back(e.Texte.c_str());
+    for (const EnregistrementHex& e : enregistrements)
+        textes.push_back(e.Texte.c_str());
     Enregistreur appareil(ecritures, lignes);
     FenetreMuette fenetre;
     ParcoursImage parcours(appareil, fenetre);
@@ -134,12 +136,13 @@ bool VerifierImage(const std::vector<EnregistrementHex>& enregistrements, Ecritu
             const std::uint64_t a = e.Adresse + i;
             const bool programme = Dans(FENETRE_PROGRAMME, a);
             const auto ecrit = programme ? ecritures.Programme.find(a) : ecritures.Programme.end();
-            const auto eeprom = programme ? ecritures.Eeprom.end()
-                                          : ecritures.Eeprom.find(static_cast<int>(a - BASE_EEPROM_IMAGE));
+            const auto eeprom =
+                programme ? ecritures.Eeprom.end() : ecritures.Eeprom.find(static_cast<int>(a - BASE_EEPROM_IMAGE));
             const bool atteint = programme ? ecrit != ecritures.Programme.end() : eeprom != ecritures.Eeprom.end();
             const std::uint8_t valeur = !atteint ? 0 : programme ? ecrit->second : eeprom->second;
             if (!atteint || valeur != e.Octets[i]) {
-                erreur = {e.Ligne, "data at " + Adresse(a) + (atteint ? " would be written wrong" : " would not reach the device")};
+                erreur = {e.Ligne, "data at " + Adresse(a) +
+                                       (atteint ? " would be written wrong" : " would not reach the device")};
                 return false;
             }
         }
