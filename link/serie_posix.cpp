@@ -87,6 +87,25 @@ int Restant(bool borne, Horloge::time_point echeance) {
     return reste > INT_MAX ? INT_MAX : static_cast<int>(reste);
 }
 
+// Waits until fd is ready for the event: 1 ready, 0 out of time, -1 failed with errno set.
+int Pret(int fd, short evenement, bool borne, Horloge::time_point echeance) {
+    for (;;) {
+        pollfd p{fd, evenement, 0};
+        const int n = ::poll(&p, 1, Restant(borne, echeance));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n;
+        if (p.revents & POLLNVAL) {
+            errno = EBADF;
+            return -1;
+        }
+        // A device that has gone reports a hang-up at once: that is a failure, not a
+        // silence, so the caller learns it without waiting out the time-out.
+        if (p.revents & evenement) return 1;
+        errno = EIO;
+        return -1;
+    }
+}
+
 class LigneSeriePosix final : public LigneSerie {
 public:
     explicit LigneSeriePosix(ResolveurPort resolveur) : resolveur_(std::move(resolveur)) {}
@@ -234,19 +253,9 @@ public:
         const Horloge::time_point echeance = Horloge::now() + std::chrono::milliseconds(total);
 
         for (;;) {
-            struct pollfd p {
-                fd, POLLIN, 0
-            };
-            const int n = ::poll(&p, 1, Restant(borne, echeance));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return Echec(errno);
-            }
-            if (n == 0) return true;  // nothing in time: a read of no byte
-            if (p.revents & POLLNVAL) return Echec(EBADF);
-            // A device that has gone reports a hang-up at once: that is a failure, not a
-            // silence, so the caller learns it without waiting out the time-out.
-            if (!(p.revents & POLLIN)) return Echec(EIO);
+            const int pret = Pret(fd, POLLIN, borne, echeance);
+            if (pret < 0) return Echec(errno);
+            if (pret == 0) return true;  // nothing in time: a read of no byte
             const ssize_t r = ::read(fd, octet, 1);
             if (r == 1) {
                 *lus = 1;
@@ -272,17 +281,9 @@ public:
         const unsigned char* p = static_cast<const unsigned char*>(donnees);
         std::size_t reste = longueur;
         while (reste > 0) {
-            struct pollfd attente {
-                fd, POLLOUT, 0
-            };
-            const int n = ::poll(&attente, 1, Restant(borne, echeance));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return Echec(errno);
-            }
-            if (n == 0) return Echec(ETIMEDOUT);
-            if (attente.revents & POLLNVAL) return Echec(EBADF);
-            if (!(attente.revents & POLLOUT)) return Echec(EIO);
+            const int pret = Pret(fd, POLLOUT, borne, echeance);
+            if (pret < 0) return Echec(errno);
+            if (pret == 0) return Echec(ETIMEDOUT);
             const ssize_t w = ::write(fd, p, reste);
             if (w < 0) {
                 if (errno == EINTR || errno == EAGAIN) continue;

@@ -29,9 +29,7 @@ void PairePty::Envoyer(const std::string& octets) {
 std::string PairePty::Recevoir(int silenceMs) {
     std::string recu;
     for (;;) {
-        struct pollfd p {
-            maitre_, POLLIN, 0
-        };
+        pollfd p{maitre_, POLLIN, 0};
         if (::poll(&p, 1, silenceMs) <= 0 || !(p.revents & POLLIN)) return recu;
         char tampon[256];
         const ssize_t n = ::read(maitre_, tampon, sizeof(tampon));
@@ -72,9 +70,7 @@ std::string Repondeur::Prendre() {
 
 void Repondeur::Servir() {
     while (!fin_) {
-        struct pollfd p {
-            pty_.Maitre(), POLLIN, 0
-        };
+        pollfd p{pty_.Maitre(), POLLIN, 0};
         if (::poll(&p, 1, 20) <= 0) continue;
         unsigned char octet = 0;
         if (!(p.revents & POLLIN) || ::read(pty_.Maitre(), &octet, 1) != 1) {

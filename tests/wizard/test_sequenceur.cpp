@@ -470,8 +470,8 @@ TEST(Questions, LEchecDOuvertureDitPourquoi) {
         mode_t mode;
         bool regle;  // the package's device rule installed
         std::string paragraphe;
-        const char*
-            ligneResultat;  // the details' result line starts with this (French system texts need a French locale)
+        // The details' result line starts with this (French system texts need a French locale).
+        const char* ligneResultat;
     } cas[] = {
         {EACCES, 1, "root", 0600, false,
          denied + "Install the zantrel package, whose device rule gives the desktop user access to the port.",
