@@ -481,15 +481,14 @@ TEST(Questions, LEchecDOuvertureDitPourquoi) {
          "Résultat : 13 (erreur système : "},
         {EACCES, 0, "dialout", 0660, false,
          refuse + "Ce port appartient au groupe « dialout ». Ajoutez votre compte à ce groupe "
-                  "(commande : sudo usermod -a -G dialout $USER), puis fermez votre session et reconnectez-vous ; ou "
-                  "bien installez "
-                  "le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur du bureau.",
+                  "(commande : sudo usermod -a -G dialout $USER), puis fermez votre session et reconnectez-vous ; "
+                  "ou bien installez le paquet zantrel, dont la règle de périphérique donne l'accès à l'utilisateur "
+                  "du bureau.",
          "Résultat : 13 ("},
         {EACCES, 1, "dialout", 0660, false,
          denied + "The port belongs to the group \"dialout\". Add your account to that group "
-                  "(command: sudo usermod -a -G dialout $USER), then log out and log in again; or install the zantrel "
-                  "package, "
-                  "whose device rule gives the desktop user access to the port.",
+                  "(command: sudo usermod -a -G dialout $USER), then log out and log in again; or install the "
+                  "zantrel package, whose device rule gives the desktop user access to the port.",
          "Result: 13 ("},
         {EACCES, 1, "dialout", 0640, false,
          denied + "Install the zantrel package, whose device rule gives the desktop user access to the port.",
