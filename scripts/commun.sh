@@ -25,7 +25,7 @@ attendre() {  # seconds, what for, command that succeeds once it has come
     shift 2
     until "$@"; do
         [ "$SECONDS" -lt "$fin" ] || echouer "waited $limite s for $quoi"
-        sleep 0.2
+        sleep 0.1
     done
 }
 sans_depasser() {  # seconds, what, command
