@@ -158,33 +158,43 @@ LecturePorts SourceSysfs::Lire(std::vector<ValeurPort>& valeurs) {
 }
 
 ConstatPont SourceSysfs::ExaminerPont() {
-    std::string noeudRetenu;
-    bool retenu = false;
-    bool sansPilote = false;
-    for (const std::string& nom : Entrees(DossierUsb)) {
-        // Interfaces are listed beside the devices, as "1-2:1.0"; only devices carry the ids.
-        const std::string appareil = DossierUsb + "/" + nom;
-        if (nom.find(':') != std::string::npos || !EstPont(appareil)) continue;
-        for (const std::string& interface : Entrees(appareil)) {
-            if (interface.rfind(nom + ":", 0) != 0) continue;
-            const std::string dossier = appareil + "/" + interface;
-            for (const std::string& enfant : Entrees(dossier))
-                if (enfant.rfind("ttyUSB", 0) == 0) return {};  // a port is there: the port list tells the rest
-            const std::string pilote = NomCible(dossier + "/driver");
-            if (pilote.empty()) {
-                sansPilote = true;
-            } else if (pilote != PILOTE_PONT && !retenu) {
-                retenu = true;
-                noeudRetenu = NoeudUsb(appareil, DossierDev);
+    // A program that lets the bridge go closes its node a moment before the kernel frees the
+    // interface: a hold whose holder /proc no longer showed is looked at once more.
+    for (int regard = 1;; ++regard) {
+        std::string noeudRetenu, dossierRetenu, piloteRetenu;
+        bool sansPilote = false;
+        for (const std::string& nom : Entrees(DossierUsb)) {
+            // Interfaces are listed beside the devices, as "1-2:1.0"; only devices carry the ids.
+            const std::string appareil = DossierUsb + "/" + nom;
+            if (nom.find(':') != std::string::npos || !EstPont(appareil)) continue;
+            for (const std::string& interface : Entrees(appareil)) {
+                if (interface.rfind(nom + ":", 0) != 0) continue;
+                const std::string dossier = appareil + "/" + interface;
+                for (const std::string& enfant : Entrees(dossier))
+                    if (enfant.rfind("ttyUSB", 0) == 0) return {};  // a port is there: the port list tells the rest
+                const std::string pilote = NomCible(dossier + "/driver");
+                if (pilote.empty()) {
+                    sansPilote = true;
+                } else if (pilote != PILOTE_PONT && dossierRetenu.empty()) {
+                    dossierRetenu = dossier;
+                    piloteRetenu = pilote;
+                    noeudRetenu = NoeudUsb(appareil, DossierDev);
+                }
+                // The bridge's own driver without a port yet: the port is being made.
             }
-            // The bridge's own driver without a port yet: the port is being made.
         }
+        if (!dossierRetenu.empty()) {
+            const std::vector<std::string> detenteurs =
+                noeudRetenu.empty() ? std::vector<std::string>() : Detenteurs(noeudRetenu);
+            if (!detenteurs.empty() || regard == 2 || NomCible(dossierRetenu + "/driver") == piloteRetenu)
+                return {EtatPont::Retenu, detenteurs};
+            continue;
+        }
+        if (!sansPilote) return {};
+        // The driver is there as a folder of the USB bus's drivers once the kernel has it.
+        if (!Existe(DossierUsb + "/../drivers/" + PILOTE_PONT)) return {EtatPont::SansPilote, {}};
+        return {EtatPont::Detache, ProgrammesEnCours(DEMONS_BRAILLE)};
     }
-    if (retenu) return {EtatPont::Retenu, noeudRetenu.empty() ? std::vector<std::string>() : Detenteurs(noeudRetenu)};
-    if (!sansPilote) return {};
-    // The driver is there as a folder of the USB bus's drivers once the kernel has it.
-    if (!Existe(DossierUsb + "/../drivers/" + PILOTE_PONT)) return {EtatPont::SansPilote, {}};
-    return {EtatPont::Detache, ProgrammesEnCours(DEMONS_BRAILLE)};
 }
 
 std::unique_ptr<SourcePorts> CreerSourcePorts() { return std::make_unique<SourceSysfs>(); }
