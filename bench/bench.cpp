@@ -16,7 +16,7 @@
 #include "sim/simulateur.h"
 #include "wizard/demarrage.h"
 #include "wizard/etapes.h"
-#include "wizard/image_firmware.h"
+#include "wizard/parcours_image.h"
 
 namespace {
 
@@ -114,9 +114,7 @@ int main(int argc, char** argv) {
     const auto ecrituresEeprom =
         std::count_if(trace.begin() + caracteresPage8, trace.begin() + caracteresPage11,
                       [](const OctetTrace& o) { return o.versAppareil && o.octet == protocole::CMD_ECRIRE_EEPROM; });
-    int enregistrements = 0;
-    while (enregistrements < CAPACITE_TABLE && ImageFirmware[enregistrements][0] != '\0')
-        ++enregistrements;
+    const int enregistrements = static_cast<int>(EnregistrementsEmbarques().size());
     const int blocs = simulateur.BlocsEcrits();
     const double rangees = blocs * simulation.dureeEcritureRangeeMs / 1000.0;
     const double eeprom = ecrituresEeprom * protocole::DELAI_ECRITURE_EEPROM_MS / 1000.0;

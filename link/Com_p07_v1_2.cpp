@@ -385,7 +385,8 @@ int ComP07::EcrireBloc(unsigned adresse, unsigned nbMots, const unsigned* mots) 
     unsigned reponse = 0;
     const int lecture = LireOctet(&reponse);
     if (lecture == 0 && reponse != ACQUIT) ViderLigne();
-    if (envoi != 0 || lecture != 0) return Resultat = envoi != 0 ? envoi : lecture;
+    if (envoi != 0) return Resultat = envoi;
+    if (lecture != 0) return Resultat = lecture;
     return Resultat = reponse == ACQUIT ? 0 : ERR_REPONSE;
 }
 

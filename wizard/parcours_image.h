@@ -50,6 +50,9 @@ public:
     virtual void PosterEtapeSuivante() = 0;  // post MSG_ETAPE_SUIVANTE
 };
 
+// The records of the image built into the program, in order.
+std::vector<const char*> EnregistrementsEmbarques();
+
 class ParcoursImage {
 public:
     ParcoursImage(EcrituresAppareil& ecritures, FenetreParcours& fenetre);

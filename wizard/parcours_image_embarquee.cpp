@@ -2,9 +2,11 @@
 // that image can run the walk without it.
 #include "wizard/parcours_image.h"
 
-int ParcoursImage::ConstruireTable() {
+std::vector<const char*> EnregistrementsEmbarques() {
     std::vector<const char*> enregistrements;
     for (int i = 0; i < CAPACITE_TABLE && ImageFirmware[i][0] != '\0'; ++i)
         enregistrements.push_back(ImageFirmware[i]);
-    return ConstruireTable(enregistrements);
+    return enregistrements;
 }
+
+int ParcoursImage::ConstruireTable() { return ConstruireTable(EnregistrementsEmbarques()); }
